@@ -1,0 +1,13 @@
+# Our warnings and sanitizer flags go on our own targets only.
+function(pizzeria_target_defaults target)
+  target_compile_features(${target} PUBLIC cxx_std_17)
+  if(MSVC)
+    target_compile_options(${target} PRIVATE /W4)
+  else()
+    target_compile_options(${target} PRIVATE -Wall -Wextra)
+  endif()
+  if(PIZZERIA_SANITIZE AND NOT MSVC)
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+endfunction()

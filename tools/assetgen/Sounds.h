@@ -1,0 +1,10 @@
+#pragma once
+
+#include <filesystem>
+
+namespace assetgen {
+
+// Writes its files under `dir`; returns false after printing what failed.
+bool generateSounds(const std::filesystem::path& dir);
+
+} // namespace assetgen
