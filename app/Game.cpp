@@ -1,1 +1,171 @@
-// placeholder
+#include "app/Game.h"
+
+#include "app/Console.h"
+#include "app/GameSettings.h"
+#include "app/InputHandler.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <iostream>
+#include <sstream>
+
+namespace pizzeria::app {
+
+std::unique_ptr<Game> game;
+
+namespace {
+
+// Formatted extraction into `value`: leading white space is skipped and
+// trailing characters are ignored, so "1024px" reads as 1024.
+template <typename T> bool parseArgument(const char* text, T& value) {
+    std::istringstream stream(text);
+    stream >> value;
+    return !stream.fail() && !stream.bad();
+}
+
+[[noreturn]] void failArgument(const char* message) {
+    std::cerr << message << std::endl;
+    exitAfterPause(1);
+}
+
+void onKeyEvent(GLFWwindow* window, int key, int /*scancode*/, int action, int /*mods*/) {
+    if (inputHandler) {
+        inputHandler->onKey(window, key, action);
+    }
+}
+
+void onCursorEvent(GLFWwindow* /*window*/, double x, double y) {
+    if (inputHandler) {
+        inputHandler->onMouseMove(x, y);
+    }
+}
+
+void onMouseButtonEvent(GLFWwindow* /*window*/, int button, int action, int /*mods*/) {
+    if (button < 0 || button >= 1024 || (action != GLFW_PRESS && action != GLFW_RELEASE)) {
+        return;
+    }
+    // The buttons drive the cook's key table, which arrives with the cook.
+}
+
+} // namespace
+
+Game::Game(int argc, char** argv) {
+    initWindow(argc, argv);
+}
+
+void Game::initWindow(int argc, char** argv) {
+    if (!glfwInit()) {
+        std::cerr << "ERROR: Could not init glfw." << std::endl;
+        exitAfterPause(1);
+    }
+    readCommandLine(argc, argv);
+
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+    GLFWmonitor* monitor = nullptr;
+    if (fullscreen) {
+        monitor = glfwGetPrimaryMonitor();
+        glfwWindowHint(GLFW_REFRESH_RATE, refreshRate);
+    }
+    window = glfwCreateWindow(width, height, "Pizzeria", monitor, nullptr);
+    if (window == nullptr) {
+        std::cerr << "ERROR: Could not open window." << std::endl;
+        glfwTerminate();
+        exitAfterPause(1);
+    }
+    glfwMakeContextCurrent(window);
+    glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
+
+    glewExperimental = GL_TRUE;
+    const GLenum glewStatus = glewInit();
+    if (glewStatus != GLEW_OK) {
+        std::cerr << "ERROR: Could not initialize glew." << std::endl;
+        std::cerr << reinterpret_cast<const char*>(glewGetErrorString(glewStatus)) << std::endl;
+        exitAfterPause(-1);
+    }
+
+    glfwSetKeyCallback(window, onKeyEvent);
+    glfwSetCursorPosCallback(window, onCursorEvent);
+    glfwSetMouseButtonCallback(window, onMouseButtonEvent);
+
+    glClearColor(0.1f, 0.1f, 0.1f, 0.0f);
+    glViewport(0, 0, width, height);
+    init();
+}
+
+void Game::readCommandLine(int argc, char** argv) {
+    // Width and height count only together; a lone first argument is ignored.
+    if (argc >= 3) {
+        if (!parseArgument(argv[1], width)) {
+            failArgument("ERROR: Could not parse first command-line-argument as integer.");
+        }
+        if (!parseArgument(argv[2], height)) {
+            failArgument("ERROR: Could not parse second command-line-argument as integer.");
+        }
+    }
+    if (argc >= 4 && !parseArgument(argv[3], fullscreen)) {
+        failArgument("ERROR: Could not parse third command-line-argument as boolean.");
+    }
+    if (argc >= 5 && !parseArgument(argv[4], refreshRate)) {
+        failArgument("ERROR: Could not parse fourth command-line-argument as integer.");
+    }
+}
+
+void Game::init() {
+    std::srand(unsigned(std::time(nullptr)));
+    glEnable(GL_DEPTH_TEST);
+    renderer = std::make_unique<render::Renderer>(width, height);
+    currentShader = renderer->useShader("default");
+    inputHandler = std::make_unique<InputHandler>(window);
+    glEnable(GL_CLIP_DISTANCE0);
+    glEnable(GL_CLIP_DISTANCE1);
+    glEnable(GL_CLIP_DISTANCE2);
+}
+
+void Game::run() {
+    float last = float(glfwGetTime());
+    while (!glfwWindowShouldClose(window)) {
+        const float now = float(glfwGetTime());
+        const float dt = now - last;
+        last = now;
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        update(dt);
+        render();
+        glfwPollEvents();
+        glfwSwapBuffers(window);
+        if (glGetError() != GL_NO_ERROR) {
+            std::cerr << "GL ERROR DETECTED!!!" << std::endl;
+        }
+    }
+    glfwTerminate();
+}
+
+void Game::update(float /*dt*/) {}
+
+void Game::render() {
+    currentShader = renderer->useShader("miniMap");
+    renderer->endPass("miniMap");
+
+    currentShader = renderer->useShader("default");
+    currentShader = renderer->useShader("lighting");
+    renderer->endPass("lighting");
+    renderer->endPass("default");
+
+    currentShader = renderer->useShader("text");
+    renderer->endPass("text");
+
+    gameSettings.texQualityChanged = false;
+    gameSettings.mipmapChanged = false;
+}
+
+Game::~Game() {
+    inputHandler.reset();
+    renderer.reset();
+}
+
+} // namespace pizzeria::app

@@ -1,1 +1,7 @@
-// placeholder
+#include "app/GameSettings.h"
+
+namespace pizzeria::app {
+
+GameSettings gameSettings;
+
+} // namespace pizzeria::app

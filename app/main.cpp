@@ -1,1 +1,11 @@
-int main() { return 0; }
+#include "app/Game.h"
+
+#include <memory>
+
+int main(int argc, char** argv) {
+    using pizzeria::app::game;
+    game = std::make_unique<pizzeria::app::Game>(argc, argv);
+    game->run();
+    game.reset();
+    return 0;
+}

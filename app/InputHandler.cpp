@@ -1,0 +1,157 @@
+#include "app/InputHandler.h"
+
+#include "app/GameSettings.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include <cmath>
+#include <iostream>
+
+namespace pizzeria::app {
+
+std::unique_ptr<InputHandler> inputHandler;
+
+namespace {
+
+constexpr float degreesToRadians = 0.017453292f;
+constexpr float twoPi = 6.2831855f;
+constexpr float maxPitch = 1.553343f; // 89 degrees
+constexpr float orbitMaxPitch = -0.1f;
+
+const char* onOff(bool on) {
+    return on ? "on" : "off";
+}
+
+void say(const std::string& message) {
+    std::cout << message << std::endl;
+}
+
+// Inverts `flag` and announces its new state as `label` + "on"/"off".
+void toggle(bool& flag, const char* label) {
+    flag = !flag;
+    say(std::string(label) + onOff(flag));
+}
+
+void togglePolygonMode() {
+    GLint mode[2] = {GL_FILL, GL_FILL};
+    glGetIntegerv(GL_POLYGON_MODE, mode);
+    if (mode[0] == GL_FILL) {
+        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+        say("GL_POLYGON_MODE set to GL_LINE");
+    } else {
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        say("GL_POLYGON_MODE set to GL_FILL");
+    }
+}
+
+} // namespace
+
+InputHandler::InputHandler(GLFWwindow* window_) : window(window_) {}
+
+void InputHandler::onKey(GLFWwindow* eventWindow, int key, int action) {
+    if (key < 0 || key > 1023) {
+        return;
+    }
+    if (action == GLFW_PRESS) {
+        onKeyPress(eventWindow, key);
+    }
+}
+
+void InputHandler::onKeyPress(GLFWwindow* eventWindow, int key) {
+    GameSettings& s = gameSettings;
+    switch (key) {
+    case GLFW_KEY_ESCAPE:
+        glfwSetWindowShouldClose(eventWindow, GLFW_TRUE);
+        break;
+    case GLFW_KEY_G:
+        toggle(s.godMode, "GodMode ");
+        yaw = 0.0f;
+        break;
+    case GLFW_KEY_F3:
+        togglePolygonMode();
+        break;
+    case GLFW_KEY_B:
+        s.blinnPhong = !s.blinnPhong;
+        s.lightingChanged = true;
+        say(std::string("lighting set to ") + (s.blinnPhong ? "blinn-phong" : "phong"));
+        break;
+    case GLFW_KEY_F6:
+        toggle(s.ssaoEnabled, "SSAO ");
+        break;
+    case GLFW_KEY_F11:
+        toggle(s.ssaoDebug, "SSAO debug ");
+        break;
+    case GLFW_KEY_F2:
+        s.showFps = !s.showFps;
+        break;
+    case GLFW_KEY_F1:
+        s.gameRunning = !s.gameRunning;
+        say(std::string("game ") + (s.gameRunning ? "resumed" : "paused"));
+        break;
+    case GLFW_KEY_F4: {
+        static const char* const names[] = {"default setting", "TexQuality GL_LINEAR",
+                                            "TexQuality GL_NEAREST"};
+        s.texQuality = (s.texQuality + 1) % 3;
+        s.texQualityChanged = true;
+        say(names[s.texQuality]);
+        break;
+    }
+    case GLFW_KEY_F5: {
+        static const char* const names[] = {"no MipMapping", "MipMapping GL_LINEAR_MIPMAP_LINEAR",
+                                            "MipMapping GL_NEAREST_MIPMAP_NEAREST"};
+        s.mipmapMode = (s.mipmapMode + 1) % 3;
+        s.mipmapChanged = true;
+        say(names[s.mipmapMode]);
+        break;
+    }
+    case GLFW_KEY_F10:
+        toggle(s.celShading, "Cel Shading ");
+        s.celShadingChanged = true;
+        break;
+    case GLFW_KEY_F9:
+        toggle(s.blendingEnabled, "blending ");
+        break;
+    case GLFW_KEY_F8:
+        toggle(s.cullingEnabled, "culling ");
+        break;
+    case GLFW_KEY_F7:
+        toggle(s.shadowsEnabled, "shadows ");
+        s.shadowsChanged = true;
+        break;
+    case GLFW_KEY_J:
+        toggle(s.shadowsDebug, "shadows debug ");
+        break;
+    case GLFW_KEY_X:
+        toggle(s.miniMapEnabled, "Mini Map ");
+        break;
+    default:
+        break;
+    }
+}
+
+void InputHandler::onMouseMove(double x, double y) {
+    if (firstMouse) {
+        firstMouse = false;
+        lastX = float(x);
+        lastY = float(y);
+    }
+    const float dx = float(x - double(lastX));
+    const float dy = float(double(lastY) - y); // screen y grows downwards
+    lastX = float(x);
+    lastY = float(y);
+
+    yaw += sensitivity * dx * degreesToRadians;
+    yaw -= std::floor(yaw / twoPi) * twoPi;
+    pitch += sensitivity * dy * degreesToRadians;
+    // The orbiting camera stays above the cook; the free camera may look up.
+    const float upperLimit = gameSettings.godMode ? maxPitch : orbitMaxPitch;
+    if (pitch > upperLimit) {
+        pitch = upperLimit;
+    }
+    if (pitch < -maxPitch) {
+        pitch = -maxPitch;
+    }
+}
+
+} // namespace pizzeria::app

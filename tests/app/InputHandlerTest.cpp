@@ -1,0 +1,219 @@
+// The feature keys and mouse look, driven through the handler the window
+// callbacks call, with the console output a player sees.
+#include "app/GameSettings.h"
+#include "app/InputHandler.h"
+#include "tests/support/GlContext.h"
+#include "tests/support/Process.h"
+
+#include <GLFW/glfw3.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using pizzeria::app::GameSettings;
+using pizzeria::app::gameSettings;
+using pizzeria::app::InputHandler;
+using testsupport::lines;
+
+namespace {
+
+class Keys : public testing::Test {
+protected:
+    void SetUp() override { gameSettings = GameSettings{}; }
+
+    // Presses and releases `key` `times` times; returns what was printed.
+    std::vector<std::string> press(int key, int times = 1) {
+        testing::internal::CaptureStdout();
+        for (int i = 0; i < times; ++i) {
+            handler.onKey(nullptr, key, GLFW_PRESS);
+            handler.onKey(nullptr, key, GLFW_RELEASE);
+        }
+        return lines(testing::internal::GetCapturedStdout());
+    }
+
+    InputHandler handler{nullptr};
+};
+
+struct ToggleCase {
+    int key;
+    bool GameSettings::*flag;
+    std::vector<std::string> twoPresses;
+};
+
+const ToggleCase toggles[] = {
+    {GLFW_KEY_G, &GameSettings::godMode, {"GodMode on", "GodMode off"}},
+    {GLFW_KEY_B, &GameSettings::blinnPhong, {"lighting set to phong",
+                                              "lighting set to blinn-phong"}},
+    {GLFW_KEY_F6, &GameSettings::ssaoEnabled, {"SSAO on", "SSAO off"}},
+    {GLFW_KEY_F11, &GameSettings::ssaoDebug, {"SSAO debug on", "SSAO debug off"}},
+    {GLFW_KEY_F2, &GameSettings::showFps, {}},
+    {GLFW_KEY_F1, &GameSettings::gameRunning, {"game paused", "game resumed"}},
+    {GLFW_KEY_F10, &GameSettings::celShading, {"Cel Shading on", "Cel Shading off"}},
+    {GLFW_KEY_F9, &GameSettings::blendingEnabled, {"blending off", "blending on"}},
+    {GLFW_KEY_F8, &GameSettings::cullingEnabled, {"culling off", "culling on"}},
+    {GLFW_KEY_F7, &GameSettings::shadowsEnabled, {"shadows off", "shadows on"}},
+    {GLFW_KEY_J, &GameSettings::shadowsDebug, {"shadows debug on", "shadows debug off"}},
+    {GLFW_KEY_X, &GameSettings::miniMapEnabled, {"Mini Map on", "Mini Map off"}},
+};
+
+void PrintTo(const ToggleCase& c, std::ostream* os) {
+    *os << "key " << c.key;
+}
+
+class Toggles : public Keys, public testing::WithParamInterface<ToggleCase> {};
+
+} // namespace
+
+TEST_P(Toggles, EachPressFlipsTheFlagAndSaysItsNewState) {
+    const ToggleCase& c = GetParam();
+    const bool start = gameSettings.*c.flag;
+
+    const auto first = press(c.key);
+    EXPECT_EQ(gameSettings.*c.flag, !start);
+    const auto second = press(c.key);
+    EXPECT_EQ(gameSettings.*c.flag, start);
+
+    std::vector<std::string> printed = first;
+    printed.insert(printed.end(), second.begin(), second.end());
+    EXPECT_EQ(printed, c.twoPresses);
+}
+
+INSTANTIATE_TEST_SUITE_P(KeyTable, Toggles, testing::ValuesIn(toggles),
+                         [](const testing::TestParamInfo<ToggleCase>& info) {
+                             return "Key" + std::to_string(info.param.key);
+                         });
+
+TEST_F(Keys, TextureQualityCyclesThroughItsThreeModes) {
+    EXPECT_EQ(press(GLFW_KEY_F4, 4),
+              (std::vector<std::string>{"TexQuality GL_LINEAR", "TexQuality GL_NEAREST",
+                                        "default setting", "TexQuality GL_LINEAR"}));
+    EXPECT_EQ(gameSettings.texQuality, 1);
+    EXPECT_TRUE(gameSettings.texQualityChanged);
+}
+
+TEST_F(Keys, MipmapModeCyclesThroughItsThreeModes) {
+    EXPECT_EQ(press(GLFW_KEY_F5, 3),
+              (std::vector<std::string>{"MipMapping GL_LINEAR_MIPMAP_LINEAR",
+                                        "MipMapping GL_NEAREST_MIPMAP_NEAREST",
+                                        "no MipMapping"}));
+    EXPECT_EQ(gameSettings.mipmapMode, 0);
+    EXPECT_TRUE(gameSettings.mipmapChanged);
+}
+
+TEST_F(Keys, ChangeFlagsAreRaisedByTheirKeys) {
+    gameSettings.shadowsChanged = gameSettings.celShadingChanged = false;
+    press(GLFW_KEY_B);
+    press(GLFW_KEY_F7);
+    press(GLFW_KEY_F10);
+    EXPECT_TRUE(gameSettings.lightingChanged);
+    EXPECT_TRUE(gameSettings.shadowsChanged);
+    EXPECT_TRUE(gameSettings.celShadingChanged);
+}
+
+TEST_F(Keys, RepeatsReleasesAndStrayCodesChangeNothing) {
+    testing::internal::CaptureStdout();
+    handler.onKey(nullptr, GLFW_KEY_F7, GLFW_REPEAT);
+    handler.onKey(nullptr, GLFW_KEY_F7, GLFW_RELEASE);
+    for (int code : {GLFW_KEY_UNKNOWN, -5, 1024, 40000}) {
+        handler.onKey(nullptr, code, GLFW_PRESS);
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(gameSettings.shadowsEnabled, GameSettings{}.shadowsEnabled);
+}
+
+TEST_F(Keys, GodModeDiscardsThePendingYaw) {
+    handler.yaw = 1.25f;
+    press(GLFW_KEY_G);
+    EXPECT_EQ(handler.yaw, 0.0f);
+}
+
+TEST(KeysWithWindow, EscapeAsksTheWindowToCloseAndF3TogglesWireframe) {
+    testsupport::GlContext context;
+    ASSERT_TRUE(context.ok()) << "needs a display; tools/test.sh starts Xvfb";
+    InputHandler handler(context.window);
+
+    testing::internal::CaptureStdout();
+    handler.onKey(context.window, GLFW_KEY_F3, GLFW_PRESS);
+    GLint mode[2] = {0, 0};
+    glGetIntegerv(GL_POLYGON_MODE, mode);
+    EXPECT_EQ(mode[0], GL_LINE);
+    handler.onKey(context.window, GLFW_KEY_F3, GLFW_RELEASE);
+    handler.onKey(context.window, GLFW_KEY_F3, GLFW_PRESS);
+    glGetIntegerv(GL_POLYGON_MODE, mode);
+    EXPECT_EQ(mode[0], GL_FILL);
+    EXPECT_EQ(lines(testing::internal::GetCapturedStdout()),
+              (std::vector<std::string>{"GL_POLYGON_MODE set to GL_LINE",
+                                        "GL_POLYGON_MODE set to GL_FILL"}));
+
+    EXPECT_FALSE(glfwWindowShouldClose(context.window));
+    handler.onKey(context.window, GLFW_KEY_ESCAPE, GLFW_PRESS);
+    EXPECT_TRUE(glfwWindowShouldClose(context.window));
+}
+
+namespace {
+
+class MouseLook : public testing::Test {
+protected:
+    void SetUp() override { gameSettings = GameSettings{}; }
+    InputHandler handler{nullptr};
+};
+
+constexpr float radiansPerPixel = 0.07f * 0.017453292f;
+
+} // namespace
+
+TEST_F(MouseLook, FirstEventOnlyRecordsThePosition) {
+    handler.onMouseMove(500.0, 300.0);
+    EXPECT_FALSE(handler.firstMouse);
+    EXPECT_EQ(handler.yaw, 0.0f);
+    EXPECT_FLOAT_EQ(handler.pitch, -0.3926991f);
+    EXPECT_EQ(handler.lastX, 500.0f);
+    EXPECT_EQ(handler.lastY, 300.0f);
+}
+
+TEST_F(MouseLook, MovingRightTurnsAndMovingUpRaisesTheView) {
+    handler.onMouseMove(0.0, 0.0);
+    handler.onMouseMove(100.0, 0.0);
+    EXPECT_NEAR(handler.yaw, 100 * radiansPerPixel, 1e-6);
+    handler.onMouseMove(100.0, -10.0); // up on screen
+    EXPECT_NEAR(handler.pitch, -0.3926991f + 10 * radiansPerPixel, 1e-6);
+}
+
+TEST_F(MouseLook, YawWrapsIntoOneTurn) {
+    handler.onMouseMove(0.0, 0.0);
+    handler.onMouseMove(-10.0, 0.0);
+    EXPECT_NEAR(handler.yaw, 6.2831855f - 10 * radiansPerPixel, 1e-5);
+    handler.onMouseMove(-10.0 + 6000.0, 0.0); // 420 degrees to the right
+    EXPECT_GE(handler.yaw, 0.0f);
+    EXPECT_LT(handler.yaw, 6.2831855f);
+}
+
+struct PitchCase {
+    bool godMode;
+    double dy; // pixels of upward movement
+    float expected;
+};
+
+void PrintTo(const PitchCase& c, std::ostream* os) {
+    *os << (c.godMode ? "god mode, " : "orbit, ") << c.dy << " px up";
+}
+
+class PitchLimits : public MouseLook, public testing::WithParamInterface<PitchCase> {};
+
+TEST_P(PitchLimits, PitchStaysWithinItsMode) {
+    gameSettings.godMode = GetParam().godMode;
+    handler.onMouseMove(0.0, 0.0);
+    handler.onMouseMove(0.0, -GetParam().dy);
+    EXPECT_FLOAT_EQ(handler.pitch, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, PitchLimits,
+                         testing::Values(PitchCase{false, 5000.0, -0.1f},
+                                         PitchCase{false, -5000.0, -1.553343f},
+                                         PitchCase{true, 5000.0, 1.553343f},
+                                         PitchCase{true, -5000.0, -1.553343f}),
+                         [](const testing::TestParamInfo<PitchCase>& info) {
+                             return std::string(info.param.godMode ? "God" : "Orbit") +
+                                    (info.param.dy > 0 ? "Up" : "Down");
+                         });

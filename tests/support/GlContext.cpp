@@ -1,0 +1,39 @@
+#include "tests/support/GlContext.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+namespace testsupport {
+
+GlContext::GlContext(int width, int height) {
+    if (!glfwInit()) {
+        return;
+    }
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    window = glfwCreateWindow(width, height, "pizzeria-test", nullptr, nullptr);
+    if (window == nullptr) {
+        glfwTerminate();
+        return;
+    }
+    glfwMakeContextCurrent(window);
+    glewExperimental = GL_TRUE;
+    if (glewInit() != GLEW_OK) {
+        glfwDestroyWindow(window);
+        glfwTerminate();
+        window = nullptr;
+        return;
+    }
+    glGetError(); // GLEW's probing may leave an error behind
+}
+
+GlContext::~GlContext() {
+    if (window != nullptr) {
+        glfwDestroyWindow(window);
+        glfwTerminate();
+    }
+}
+
+} // namespace testsupport

@@ -1,0 +1,136 @@
+#include "tests/support/Process.h"
+
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <thread>
+
+#ifndef _WIN32
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace testsupport {
+
+namespace {
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::filesystem::path uniqueTempPath(const std::string& stem) {
+    static std::mt19937_64 random{std::random_device{}()};
+    return std::filesystem::temp_directory_path() /
+           (stem + "-" + std::to_string(random()));
+}
+
+} // namespace
+
+TempDir::TempDir() : dir(uniqueTempPath("pizzeria-test")) {
+    std::filesystem::create_directories(dir);
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        result.push_back(line);
+    }
+    return result;
+}
+
+#ifdef _WIN32
+
+// Windows has no fork; the tests that start the game run on Linux only.
+ChildProcess::ChildProcess(std::vector<std::string>, std::filesystem::path) {}
+ChildProcess::~ChildProcess() = default;
+bool ChildProcess::running() { return false; }
+ProcessResult ChildProcess::wait(std::chrono::milliseconds) { return {}; }
+
+#else
+
+ChildProcess::ChildProcess(std::vector<std::string> argv, std::filesystem::path workingDir)
+    : outPath(uniqueTempPath("pizzeria-out")), errPath(uniqueTempPath("pizzeria-err")) {
+    const pid_t child = fork();
+    if (child == 0) {
+        const int in = open("/dev/null", O_RDONLY);
+        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(in, 0);
+        dup2(out, 1);
+        dup2(err, 2);
+        if (chdir(workingDir.c_str()) != 0) {
+            _exit(126);
+        }
+        std::vector<char*> args;
+        for (std::string& arg : argv) {
+            args.push_back(arg.data());
+        }
+        args.push_back(nullptr);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    pid = child;
+}
+
+ChildProcess::~ChildProcess() {
+    if (pid > 0 && running()) {
+        kill(pid_t(pid), SIGKILL);
+        waitpid(pid_t(pid), nullptr, 0);
+    }
+    std::error_code ignored;
+    std::filesystem::remove(outPath, ignored);
+    std::filesystem::remove(errPath, ignored);
+}
+
+bool ChildProcess::running() {
+    return pid > 0 && waitpid(pid_t(pid), nullptr, WNOHANG) == 0;
+}
+
+ProcessResult ChildProcess::wait(std::chrono::milliseconds limit) {
+    ProcessResult result;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    while (waitpid(pid_t(pid), &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            result.timedOut = true;
+            kill(pid_t(pid), SIGKILL);
+            waitpid(pid_t(pid), &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    pid = -1;
+    if (WIFEXITED(status)) {
+        result.exitCode = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        result.signaled = !result.timedOut;
+    }
+    result.out = readFile(outPath);
+    result.err = readFile(errPath);
+    return result;
+}
+
+#endif
+
+ProcessResult runProcess(const std::vector<std::string>& argv,
+                         const std::filesystem::path& workingDir,
+                         std::chrono::milliseconds limit) {
+    ChildProcess child(argv, workingDir);
+    return child.wait(limit);
+}
+
+} // namespace testsupport

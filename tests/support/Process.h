@@ -1,0 +1,59 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+struct ProcessResult {
+    int exitCode = -1;     // the low 8 bits the parent sees, as a shell reports them
+    bool signaled = false; // ended by a signal (a crash): never acceptable
+    bool timedOut = false; // killed after the time limit
+    std::string out;
+    std::string err;
+};
+
+// A child process with its standard streams captured to files and standard
+// input closed, as CI and launchers run the game.
+class ChildProcess {
+public:
+    ChildProcess(std::vector<std::string> argv, std::filesystem::path workingDir);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // Waits up to `limit`, killing the child when it runs longer.
+    ProcessResult wait(std::chrono::milliseconds limit);
+
+    bool running();
+
+private:
+    std::filesystem::path outPath;
+    std::filesystem::path errPath;
+    long long pid = -1;
+};
+
+// Runs `argv` to the end (or the limit) in `workingDir`.
+ProcessResult runProcess(const std::vector<std::string>& argv,
+                         const std::filesystem::path& workingDir,
+                         std::chrono::milliseconds limit = std::chrono::seconds(30));
+
+// A fresh empty folder under the system's temporary folder, removed with it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return dir; }
+
+private:
+    std::filesystem::path dir;
+};
+
+// The lines of `text`, without their end-of-line characters.
+std::vector<std::string> lines(const std::string& text);
+
+} // namespace testsupport
