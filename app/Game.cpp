@@ -3,6 +3,7 @@
 #include "app/Console.h"
 #include "app/GameSettings.h"
 #include "app/InputHandler.h"
+#include "sound/SoundManager.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -125,6 +126,7 @@ void Game::init() {
     glEnable(GL_CLIP_DISTANCE0);
     glEnable(GL_CLIP_DISTANCE1);
     glEnable(GL_CLIP_DISTANCE2);
+    sound::startSound();
 }
 
 void Game::run() {
@@ -166,6 +168,7 @@ void Game::render() {
 Game::~Game() {
     inputHandler.reset();
     renderer.reset();
+    sound::releaseSound();
 }
 
 } // namespace pizzeria::app

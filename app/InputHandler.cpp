@@ -1,6 +1,7 @@
 #include "app/InputHandler.h"
 
 #include "app/GameSettings.h"
+#include "sound/SoundManager.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -124,6 +125,13 @@ void InputHandler::onKeyPress(GLFWwindow* eventWindow, int key) {
         break;
     case GLFW_KEY_X:
         toggle(s.miniMapEnabled, "Mini Map ");
+        break;
+    case GLFW_KEY_M:
+        // The sound player says what happened; no flag of ours is flipped.
+        say(std::string("Sound ") + (sound::toggleSound() ? "off" : "on"));
+        break;
+    case GLFW_KEY_P:
+        say(std::string("party Mode ") + (sound::togglePartyMode() ? "on" : "off"));
         break;
     default:
         break;

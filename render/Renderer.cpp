@@ -6,11 +6,17 @@
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
+#include <cstdlib>
 #include <iostream>
 
 namespace pizzeria::render {
 
 namespace {
+
+// Every depth the game hands to drawQuad, except the composite's.
+constexpr float quadDepth = 0.1f;
+// The composite asks for the far end, but the quad exists by then (see drawQuad).
+constexpr float compositeDepth = 0.99999f;
 
 bool uploadsView(const std::string& name) {
     return name != "viewSpaceShader" && name != "SSAO" && name != "SSAOBlur";
@@ -20,22 +26,106 @@ bool uploadsProjection(const std::string& name) {
     return name == "default" || name == "lighting" || name == "SSAOGeo";
 }
 
+bool uploadsCulling(const std::string& name) {
+    return name == "default" || name == "SSAOGeo" || name == "miniMap";
+}
+
+GLint location(const Shader& shader, const char* name) {
+    return glGetUniformLocation(shader.program, name);
+}
+
+void setMat4(const Shader& shader, const char* name, const glm::mat4& value) {
+    glUniformMatrix4fv(location(shader, name), 1, GL_FALSE, glm::value_ptr(value));
+}
+
+void setVec3(const Shader& shader, const char* name, const glm::vec3& value) {
+    glUniform3fv(location(shader, name), 1, glm::value_ptr(value));
+}
+
+void setFloat(const Shader& shader, const char* name, float value) {
+    glUniform1f(location(shader, name), value);
+}
+
+void setInt(const Shader& shader, const char* name, int value) {
+    glUniform1i(location(shader, name), value);
+}
+
+// A value in [0, 1) from the one random source. Scaling by RAND_MAX + 1
+// instead of a fixed 32768 keeps it in range where rand() is 31 bits wide.
+float unitRandom() {
+    return float(double(std::rand()) / (double(RAND_MAX) + 1.0));
+}
+
+void reportIncomplete(const char* message) {
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        std::cout << message << std::endl;
+    }
+}
+
+// A 2D texture with no data and nearest sampling, attached as colour `index`.
+GLuint attachColorTexture(int index, GLint internalFormat, GLenum format, GLenum type, int width,
+                          int height) {
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, format, type, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GLenum(GL_COLOR_ATTACHMENT0 + index), GL_TEXTURE_2D,
+                           texture, 0);
+    return texture;
+}
+
+// A depth-only target as the shadow map and the mini-map use it: outside the
+// map a lookup reads the farthest depth.
+void createDepthTarget(GLuint& framebuffer, GLuint& texture, int width, int height) {
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, width, height, 0, GL_DEPTH_COMPONENT,
+                 GL_FLOAT, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_BORDER);
+    const float border[] = {1.0f, 1.0f, 1.0f, 1.0f};
+    glTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, border);
+
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, texture, 0);
+    glDrawBuffer(GL_NONE);
+    glReadBuffer(GL_NONE);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
 } // namespace
 
 Renderer::Renderer(int width_, int height_) : width(width_), height(height_) {
-    for (const char* name : {"default", "viewSpaceShader", "lighting", "shadowmap", "SSAOGeo",
-                             "SSAO", "SSAOBlur", "miniMap", "renderFBO", "text"}) {
+    createSceneFramebuffer();
+    for (const char* name : {"default", "viewSpaceShader", "lighting", "shadowmap"}) {
         loadShader(name);
     }
+    createShadowFramebuffer();
+    for (const char* name : {"SSAOGeo", "SSAO", "SSAOBlur"}) {
+        loadShader(name);
+    }
+    bindSsaoSamplerUnits();
+    createSsaoFramebuffers();
+    generateSsaoKernel();
+    generateSsaoNoise();
+    loadShader("miniMap");
+    createMiniMapFramebuffer();
+    loadShader("renderFBO");
+    loadShader("text");
+
     // The text program's projection never changes, so it is set only here.
     const glm::mat4 textProjection =
         glm::ortho(0.0f, float(width), 0.0f, float(height), -1.0f, 1.0f);
-    uploadMatrix(*useShader("text"), "projection", textProjection);
+    setMat4(*useShader("text"), "projection", textProjection);
 }
 
 void Renderer::loadShader(const std::string& name) {
-    auto shader =
-        std::make_unique<Shader>("Shader/" + name + ".vert", "Shader/" + name + ".frag");
+    auto shader = std::make_unique<Shader>("Shader/" + name + ".vert", "Shader/" + name + ".frag");
     // emplace keeps the first program under a name; the new one dies here.
     shaders.emplace(name, std::move(shader));
 }
@@ -47,30 +137,333 @@ Shader* Renderer::useShader(const std::string& name) {
         app::exitAfterPause(1);
     }
     Shader& shader = *found->second;
+    app::GameSettings& settings = app::gameSettings;
     glUseProgram(shader.program);
 
-    if (name == "text" && app::gameSettings.blendingEnabled) {
+    if (name == "text" && settings.blendingEnabled) {
         glEnable(GL_BLEND);
     }
+    if (name == "SSAOGeo") {
+        glBindFramebuffer(GL_FRAMEBUFFER, gBuffer);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
     if (uploadsView(name)) {
-        uploadMatrix(shader, "view", view);
+        setMat4(shader, "view", view);
     }
     if (uploadsProjection(name)) {
-        uploadMatrix(shader, "projection", projection);
+        setMat4(shader, "projection", projection);
+    }
+    if (name == "default") {
+        if (settings.ssaoEnabled) {
+            glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
+        }
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        setVec3(shader, "viewPosition", viewPosition);
+        // A program keeps its uniforms, so each switch goes up once per change.
+        if (settings.lightingChanged) {
+            setFloat(shader, "blinn", settings.blinnPhong ? 1.0f : 0.0f);
+            settings.lightingChanged = false;
+        }
+        if (settings.shadowsChanged) {
+            setFloat(shader, "shadows", settings.shadowsEnabled ? 1.0f : 0.0f);
+            settings.shadowsChanged = false;
+        }
+        if (settings.celShadingChanged) {
+            setFloat(shader, "celShading", settings.celShading ? 1.0f : 0.0f);
+            settings.celShadingChanged = false;
+        }
+    }
+    if (settings.shadowsEnabled && (name == "default" || name == "shadowmap")) {
+        setMat4(shader, "lightSpaceMatrix", lightSpaceMatrix());
+        if (name == "default") {
+            glActiveTexture(GL_TEXTURE1);
+            setInt(shader, "shadowMap", 1);
+            glBindTexture(GL_TEXTURE_2D, shadowDepthTexture);
+        } else {
+            glViewport(0, 0, shadowWidth, shadowHeight);
+            glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer);
+            glClear(GL_DEPTH_BUFFER_BIT);
+        }
+    }
+    if (name == "miniMap") {
+        setMat4(shader, "lightSpaceMatrix", miniMapMatrix());
+        glViewport(0, 0, miniMapWidth, miniMapHeight);
+        glBindFramebuffer(GL_FRAMEBUFFER, miniMapFramebuffer);
+        glClear(GL_DEPTH_BUFFER_BIT);
+    }
+    if (name == "viewSpaceShader") {
+        glActiveTexture(GL_TEXTURE0);
+        setInt(shader, "screenTexture", 0);
+        glBindTexture(GL_TEXTURE_2D, sceneColorTexture);
+        glActiveTexture(GL_TEXTURE1);
+        setInt(shader, "ssaoInput", 1);
+        glBindTexture(GL_TEXTURE_2D, ssaoBlurTexture);
+    }
+    if (uploadsCulling(name)) {
+        setInt(shader, "culling", settings.cullingEnabled ? 1 : 0);
+        // The viewing direction as a plane normal, the eye's distance from
+        // the origin as its constant term.
+        glUniform4f(location(shader, "nearP"), viewDirection.x, viewDirection.y, viewDirection.z,
+                    glm::length(viewPosition));
     }
     return &shader;
 }
 
 void Renderer::endPass(const std::string& name) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    if (name == "text") {
+    if (name == "default") {
+        shadowDebugView();
+        if (app::gameSettings.ssaoDebug) {
+            ssaoDebugView();
+        }
+    } else if (name == "renderFBO") {
+        glViewport(0, 0, width, height);
+        glActiveTexture(GL_TEXTURE1);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    } else if (name == "miniMap") {
+        // The shadow pass left its own viewport; the default pass needs the window's.
+        glViewport(0, 0, width, height);
+    } else if (name == "viewSpaceShader") {
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glActiveTexture(GL_TEXTURE1);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    } else if (name == "SSAOGeo") {
+        ssaoPass();
+        ssaoBlurPass();
+        compositePass();
+    } else if (name == "text") {
         glDisable(GL_BLEND);
     }
 }
 
-void Renderer::uploadMatrix(const Shader& shader, const char* name, const glm::mat4& value) const {
-    glUniformMatrix4fv(glGetUniformLocation(shader.program, name), 1, GL_FALSE,
-                       glm::value_ptr(value));
+void Renderer::drawQuad(float depth) {
+    if (quadVAO == 0) {
+        const float vertices[] = {
+            -1.0f, 1.0f,  depth, 0.0f, 1.0f, // top left
+            -1.0f, -1.0f, depth, 0.0f, 0.0f, // bottom left
+            1.0f,  1.0f,  depth, 1.0f, 1.0f, // top right
+            1.0f,  -1.0f, depth, 1.0f, 0.0f, // bottom right
+        };
+        glGenVertexArrays(1, &quadVAO);
+        glGenBuffers(1, &quadVBO);
+        glBindVertexArray(quadVAO);
+        glBindBuffer(GL_ARRAY_BUFFER, quadVBO);
+        glBufferData(GL_ARRAY_BUFFER, sizeof(vertices), vertices, GL_STATIC_DRAW);
+        glEnableVertexAttribArray(0);
+        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 5 * sizeof(float), nullptr);
+        glEnableVertexAttribArray(1);
+        glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 5 * sizeof(float),
+                              reinterpret_cast<void*>(3 * sizeof(float)));
+    }
+    glBindVertexArray(quadVAO);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    glBindVertexArray(0);
+}
+
+void Renderer::drawMiniMap() {
+    if (!app::gameSettings.miniMapEnabled) {
+        return;
+    }
+    const Shader& shader = *useShader("renderFBO");
+    glViewport(10, 10, width / 4, height / 4);
+    // While the occlusion is debugged full-window, the inset shows the raw
+    // (unblurred) occlusion beside it instead of the map.
+    const bool showOcclusion = app::gameSettings.ssaoEnabled && app::gameSettings.ssaoDebug;
+    drawDepthInset(shader, showOcclusion ? ssaoColorTexture : miniMapDepthTexture);
+}
+
+glm::mat4 Renderer::lightSpaceMatrix() const {
+    const glm::mat4 lightProjection =
+        glm::ortho(-100.0f, 100.0f, -40.0f, 10.0f, lightNearPlane, lightFarPlane);
+    const glm::mat4 lightView = glm::lookAt(lightPosition, viewPosition, glm::vec3(0, 1, 0));
+    return lightProjection * lightView;
+}
+
+glm::mat4 Renderer::miniMapMatrix() {
+    const glm::mat4 mapProjection = glm::ortho(-125.0f, 125.0f, -125.0f, 125.0f, 15.0f, 35.0f);
+    const glm::mat4 mapView =
+        glm::lookAt(glm::vec3(0, 30, 0), glm::vec3(1, 1, 1), glm::vec3(0, 1, 0));
+    // -135 degrees about the vertical turns the terrain square to the inset's axes.
+    return mapProjection * glm::rotate(mapView, -2.3561945f, glm::vec3(0, 1, 0));
+}
+
+void Renderer::createSceneFramebuffer() {
+    glGenFramebuffers(1, &sceneFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
+
+    glGenTextures(1, &sceneColorTexture);
+    glBindTexture(GL_TEXTURE_2D, sceneColorTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, sceneColorTexture,
+                           0);
+
+    glGenRenderbuffers(1, &sceneDepthStencil);
+    glBindRenderbuffer(GL_RENDERBUFFER, sceneDepthStencil);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                              sceneDepthStencil);
+
+    reportIncomplete("ERROR::FRAMEBUFFER:: Framebuffer is not complete!");
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void Renderer::createShadowFramebuffer() {
+    createDepthTarget(shadowFramebuffer, shadowDepthTexture, shadowWidth, shadowHeight);
+}
+
+void Renderer::createMiniMapFramebuffer() {
+    createDepthTarget(miniMapFramebuffer, miniMapDepthTexture, miniMapWidth, miniMapHeight);
+}
+
+void Renderer::createSsaoFramebuffers() {
+    glGenFramebuffers(1, &gBuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, gBuffer);
+    gPosition = attachColorTexture(0, GL_RGB16F, GL_RGB, GL_FLOAT, width, height);
+    // Positions are looked up around each pixel; past the edge they must not wrap.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    gNormal = attachColorTexture(1, GL_RGB16F, GL_RGB, GL_FLOAT, width, height);
+    gAlbedo = attachColorTexture(2, GL_RGB, GL_RGB, GL_UNSIGNED_BYTE, width, height);
+    const GLenum attachments[] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
+    glDrawBuffers(3, attachments);
+    GLuint depth = 0; // lives on through the attachment
+    glGenRenderbuffers(1, &depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+    reportIncomplete("Framebuffer not complete!");
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+
+    glGenFramebuffers(1, &ssaoFramebuffer);
+    glGenFramebuffers(1, &ssaoBlurFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, ssaoFramebuffer);
+    ssaoColorTexture = attachColorTexture(0, GL_RED, GL_RED, GL_FLOAT, width, height);
+    reportIncomplete("SSAO Framebuffer not complete!");
+    glBindFramebuffer(GL_FRAMEBUFFER, ssaoBlurFramebuffer);
+    ssaoBlurTexture = attachColorTexture(0, GL_RED, GL_RED, GL_FLOAT, width, height);
+    reportIncomplete("SSAO Blur Framebuffer not complete!");
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void Renderer::generateSsaoKernel() {
+    ssaoKernel.assign(std::size_t(kernelSize), glm::vec3(0.0f));
+    for (int i = 0; i < kernelSize; ++i) {
+        // Separate statements: the draws must happen in this order.
+        const float x = unitRandom();
+        const float y = unitRandom();
+        const float z = unitRandom();
+        glm::vec3 sample(x * 2.0f - 1.0f, y * 2.0f - 1.0f, z);
+        sample *= unitRandom();
+        // Crowd the samples towards the centre: near occluders matter most.
+        const float s = float(i) / float(kernelSize);
+        sample *= 0.1f + 0.9f * s * s;
+        ssaoKernel[std::size_t(i)] = sample;
+    }
+}
+
+void Renderer::generateSsaoNoise() {
+    ssaoNoise.assign(std::size_t(noiseSize), glm::vec3(0.0f));
+    for (glm::vec3& rotation : ssaoNoise) {
+        const float x = unitRandom();
+        const float y = unitRandom();
+        // Rotations about the surface normal only, hence z = 0.
+        rotation = glm::vec3(x * 2.0f - 1.0f, y * 2.0f - 1.0f, 0.0f);
+    }
+    glGenTextures(1, &noiseTexture);
+    glBindTexture(GL_TEXTURE_2D, noiseTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB16F, 4, 4, 0, GL_RGB, GL_FLOAT, ssaoNoise.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+}
+
+void Renderer::bindSsaoSamplerUnits() {
+    // The occlusion pass binds its textures to units 0, 1 and 2 but never sets
+    // samplers, which all default to unit 0: point two of them at 1 and 2 once.
+    const Shader& shader = *shaders.at("SSAO");
+    glUseProgram(shader.program);
+    setInt(shader, "gPosition", 0);
+    setInt(shader, "gNormal", 1);
+    setInt(shader, "texNoise", 2);
+}
+
+void Renderer::ssaoPass() {
+    const Shader& shader = *useShader("SSAO");
+    glBindFramebuffer(GL_FRAMEBUFFER, ssaoFramebuffer);
+    glClear(GL_COLOR_BUFFER_BIT);
+    for (int i = 0; i < kernelSize; ++i) {
+        const std::string sample = "samples[" + std::to_string(i) + "]";
+        setVec3(shader, sample.c_str(), ssaoKernel[std::size_t(i)]);
+    }
+    setMat4(shader, "projection", projection);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, gPosition);
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, gNormal);
+    setFloat(shader, "width", float(width));
+    setFloat(shader, "height", float(height));
+    setInt(shader, "kernelSize", kernelSize);
+    setFloat(shader, "radius", ssaoRadius);
+    setFloat(shader, "bias", ssaoBias);
+    glActiveTexture(GL_TEXTURE2);
+    glBindTexture(GL_TEXTURE_2D, noiseTexture);
+    drawQuad(quadDepth);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void Renderer::ssaoBlurPass() {
+    useShader("SSAOBlur");
+    glBindFramebuffer(GL_FRAMEBUFFER, ssaoBlurFramebuffer);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, ssaoColorTexture);
+    drawQuad(quadDepth);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void Renderer::compositePass() {
+    useShader("viewSpaceShader");
+    drawQuad(compositeDepth);
+    endPass("viewSpaceShader");
+}
+
+void Renderer::shadowDebugView() {
+    if (!app::gameSettings.shadowsEnabled || !app::gameSettings.shadowsDebug) {
+        return;
+    }
+    const Shader& shader = debugViewShader();
+    glViewport(width - width / 4 - 10, 10, width / 4, height / 4);
+    drawDepthInset(shader, shadowDepthTexture);
+}
+
+void Renderer::ssaoDebugView() {
+    if (!app::gameSettings.ssaoEnabled || !app::gameSettings.ssaoDebug) {
+        return;
+    }
+    // Full window: the viewport is the window's already.
+    drawDepthInset(debugViewShader(), ssaoBlurTexture);
+}
+
+Shader& Renderer::debugViewShader() {
+    if (shaders.find("renderFBO") == shaders.end()) {
+        loadShader("renderFBO");
+    }
+    Shader& shader = *shaders.at("renderFBO");
+    glUseProgram(shader.program);
+    return shader;
+}
+
+void Renderer::drawDepthInset(const Shader& shader, GLuint texture) {
+    setFloat(shader, "near_plane", lightNearPlane);
+    setFloat(shader, "far_plane", lightFarPlane);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    drawQuad(quadDepth);
+    endPass("renderFBO");
 }
 
 } // namespace pizzeria::render

@@ -2,20 +2,24 @@
 
 #include "render/Shader.h"
 
+#include <GL/glew.h>
 #include <glm/glm.hpp>
 
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace pizzeria::render {
 
-// Owns every shader program and runs the per-pass protocol: `useShader`
-// begins the pass of that name and returns its program, `endPass` returns
-// to the window's framebuffer. The Game draws between the two.
+// Owns every shader program, the offscreen targets and the full-screen quad,
+// and runs the per-pass protocol: `useShader` begins the pass of that name
+// and returns its program, `endPass` returns to the window's framebuffer and
+// runs whatever follows the pass. The Game draws between the two.
 class Renderer {
 public:
-    // Loads every program; a missing or broken shader file ends the process.
+    // Builds every target and loads every program for a window of this size;
+    // a missing or broken shader file ends the process. Draws from rand().
     Renderer(int width, int height);
 
     Renderer(const Renderer&) = delete;
@@ -31,8 +35,22 @@ public:
     // name ends the process.
     Shader* useShader(const std::string& name);
 
-    // Ends the pass `name`: binds the window's framebuffer again.
+    // Ends the pass `name`: binds the window's framebuffer, then runs what
+    // follows that pass (debug insets, the ambient-occlusion chain, ...).
     void endPass(const std::string& name);
+
+    // Draws the full-screen quad with the current program and viewport. The
+    // quad is built by the first call, so that call's depth stays for good.
+    void drawQuad(float depth);
+
+    // The mini-map inset in the lower left corner, while the mini-map is on.
+    void drawMiniMap();
+
+    // Projection times view of the moon's light, looking at the eye position.
+    glm::mat4 lightSpaceMatrix() const;
+
+    // The fixed top-down orthographic camera of the mini-map.
+    static glm::mat4 miniMapMatrix();
 
     // Camera state, copied in by the game update every frame.
     glm::mat4 view{1.0f};
@@ -40,11 +58,74 @@ public:
     glm::vec3 viewPosition{0.0f};
     glm::vec3 viewDirection{0.0f};
 
+    // Where the shadow-casting light sits; the game sets it to the moon's
+    // world position, which starts here.
+    glm::vec3 lightPosition{150.0f, 80.0f, 150.0f};
+
     int width = 0;
     int height = 0;
 
+    // Mini-map target.
+    GLuint miniMapFramebuffer = 0;
+    GLuint miniMapDepthTexture = 0;
+    int miniMapWidth = 256;
+    int miniMapHeight = 256;
+
+    // Shadow target: 4:1 like the light frustum, so texels are square in the world.
+    int shadowWidth = 5120;
+    int shadowHeight = 1280;
+    float lightNearPlane = 50.0f;
+    float lightFarPlane = 400.0f;
+    GLuint shadowFramebuffer = 0;
+    GLuint shadowDepthTexture = 0;
+
+    // Full-screen quad, built by the first drawQuad.
+    GLuint quadVAO = 0;
+    GLuint quadVBO = 0;
+
+    // Scene target: the lit scene goes here while ambient occlusion is on.
+    GLuint sceneFramebuffer = 0;
+    GLuint sceneColorTexture = 0;
+    GLuint sceneDepthStencil = 0;
+
+    // Ambient-occlusion parameters.
+    int kernelSize = 32;
+    std::vector<glm::vec3> ssaoKernel;
+    float ssaoRadius = 0.3f;
+    float ssaoBias = 0.025f;
+    int noiseSize = 16;
+    std::vector<glm::vec3> ssaoNoise;
+
+    // Ambient-occlusion targets.
+    GLuint gBuffer = 0;
+    GLuint gPosition = 0;
+    GLuint gNormal = 0;
+    GLuint gAlbedo = 0;
+    GLuint ssaoFramebuffer = 0;
+    GLuint ssaoBlurFramebuffer = 0;
+    GLuint ssaoColorTexture = 0;
+    GLuint ssaoBlurTexture = 0;
+    GLuint noiseTexture = 0;
+
 private:
-    void uploadMatrix(const Shader& shader, const char* name, const glm::mat4& value) const;
+    void createSceneFramebuffer();
+    void createShadowFramebuffer();
+    void createSsaoFramebuffers();
+    void createMiniMapFramebuffer();
+    void generateSsaoKernel();
+    void generateSsaoNoise();
+    void bindSsaoSamplerUnits();
+
+    void ssaoPass();
+    void ssaoBlurPass();
+    void compositePass();
+    void shadowDebugView();
+    void ssaoDebugView();
+
+    // "renderFBO" made current without a pass, loaded first if missing.
+    Shader& debugViewShader();
+    // Draws `texture` through the current "renderFBO" program into the current viewport.
+    void drawDepthInset(const Shader& shader, GLuint texture);
 
     std::map<std::string, std::unique_ptr<Shader>> shaders;
 };

@@ -2,6 +2,7 @@
 // callbacks call, with the console output a player sees.
 #include "app/GameSettings.h"
 #include "app/InputHandler.h"
+#include "sound/SoundManager.h"
 #include "tests/support/GlContext.h"
 #include "tests/support/Process.h"
 
@@ -120,6 +121,15 @@ TEST_F(Keys, RepeatsReleasesAndStrayCodesChangeNothing) {
     }
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(gameSettings.shadowsEnabled, GameSettings{}.shadowsEnabled);
+}
+
+TEST_F(Keys, SoundKeysSayWhatTheSoundPlayerReturns) {
+    pizzeria::sound::releaseSound(); // no engine: the switches still flip
+    EXPECT_EQ(press(GLFW_KEY_M, 2), (std::vector<std::string>{"Sound off", "Sound on"}));
+    EXPECT_EQ(press(GLFW_KEY_P), std::vector<std::string>{"party Mode on"});
+    EXPECT_TRUE(pizzeria::sound::partyMode);
+    EXPECT_EQ(press(GLFW_KEY_P), std::vector<std::string>{"party Mode off"});
+    EXPECT_FALSE(pizzeria::sound::soundMuted);
 }
 
 TEST_F(Keys, GodModeDiscardsThePendingYaw) {

@@ -1,5 +1,7 @@
 #include "tests/support/Process.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -29,15 +31,37 @@ std::filesystem::path uniqueTempPath(const std::string& stem) {
            (stem + "-" + std::to_string(random()));
 }
 
+// Folders still alive when the process calls exit(), as a death test's
+// child does, are removed by an exit handler instead of their destructors.
+std::vector<std::filesystem::path>& liveTempDirs() {
+    static std::vector<std::filesystem::path> dirs;
+    return dirs;
+}
+
+void removeLiveTempDirs() {
+    std::error_code ignored;
+    std::filesystem::current_path(std::filesystem::temp_directory_path(), ignored);
+    for (const auto& dir : liveTempDirs()) {
+        std::filesystem::remove_all(dir, ignored);
+    }
+}
+
 } // namespace
 
 TempDir::TempDir() : dir(uniqueTempPath("pizzeria-test")) {
     std::filesystem::create_directories(dir);
+    // The list exists before the handler is registered, so it outlives it.
+    auto& dirs = liveTempDirs();
+    static const bool registered = std::atexit(removeLiveTempDirs) == 0;
+    (void)registered;
+    dirs.push_back(dir);
 }
 
 TempDir::~TempDir() {
     std::error_code ignored;
     std::filesystem::remove_all(dir, ignored);
+    auto& dirs = liveTempDirs();
+    dirs.erase(std::remove(dirs.begin(), dirs.end(), dir), dirs.end());
 }
 
 std::vector<std::string> lines(const std::string& text) {

@@ -16,6 +16,9 @@ bool saveJpeg(const std::filesystem::path& path, const RgbImage& image) {
     ilOriginFunc(IL_ORIGIN_UPPER_LEFT);
     bool ok = ilTexImage(ILuint(image.width), ILuint(image.height), 1, 3, IL_RGB, IL_UNSIGNED_BYTE,
                          const_cast<std::uint8_t*>(image.pixels.data())) == IL_TRUE;
+    // ilTexImage marks the image bottom-up whatever the origin mode says;
+    // without this the saved picture comes out upside down.
+    ilRegisterOrigin(IL_ORIGIN_UPPER_LEFT);
     ilSetInteger(IL_JPG_QUALITY, 92);
     ilEnable(IL_FILE_OVERWRITE);
     ok = ok && ilSave(IL_JPG, path.string().c_str()) == IL_TRUE;

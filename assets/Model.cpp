@@ -1,0 +1,146 @@
+#include "assets/Model.h"
+
+#include "app/Console.h"
+#include "assets/BoxMesh.h"
+
+#include <assimp/Importer.hpp>
+#include <assimp/material.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+#include <glm/common.hpp>
+#include <glm/vec4.hpp>
+
+#include <iostream>
+#include <utility>
+
+namespace pizzeria::assets {
+
+namespace {
+
+// Longest texture path an Assimp material can hold.
+constexpr std::size_t maxTexturePath = 1023;
+
+} // namespace
+
+Model::Model(const std::string& path) {
+    loadModel(path);
+}
+
+Model::Model(std::vector<Vertex> vertices, std::vector<GLuint> indices,
+             const std::string& texturePath) {
+    Texture texture{loadTexture(texturePath), diffuseSampler,
+                    texturePath.size() <= maxTexturePath ? texturePath : std::string()};
+    std::vector<Texture> textures;
+    textures.push_back(std::move(texture));
+    meshes.emplace_back(std::move(vertices), std::move(indices), std::move(textures));
+}
+
+void Model::draw(const render::Shader& shader) const {
+    for (const Mesh& mesh : meshes) {
+        mesh.draw(shader);
+    }
+}
+
+std::vector<BoundingBox> Model::boundingBoxes(const glm::mat4& modelMatrix) const {
+    std::vector<BoundingBox> boxes;
+    boxes.reserve(boundingMeshes.size());
+    for (const auto& boxMesh : boundingMeshes) {
+        const std::vector<glm::vec3> corners = boxMesh->corners();
+        BoundingBox box;
+        for (std::size_t i = 0; i < corners.size(); ++i) {
+            // No division by w: model matrices are affine.
+            const glm::vec3 p = glm::vec3(modelMatrix * glm::vec4(corners[i], 1.0f));
+            box.min = i == 0 ? p : glm::min(box.min, p);
+            box.max = i == 0 ? p : glm::max(box.max, p);
+        }
+        boxes.push_back(box);
+    }
+    return boxes;
+}
+
+void Model::loadModel(const std::string& path) {
+    // The importer owns the scene; both go when this function returns.
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(path, aiProcess_Triangulate | aiProcess_FlipUVs);
+    // Any incomplete scene is refused, even with other flags beside that bit.
+    if (scene == nullptr || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0 ||
+        scene->mRootNode == nullptr) {
+        std::cout << "ERROR: ASSIMP: " << importer.GetErrorString() << std::endl;
+        app::exitAfterPause(1);
+    }
+    directory = path.substr(0, path.find_last_of('/'));
+    processNode(scene->mRootNode, scene);
+}
+
+void Model::processNode(const aiNode* node, const aiScene* scene) {
+    // Node transformations are ignored on purpose: every mesh stays in its
+    // own coordinates and the scene objects place the whole model.
+    for (unsigned i = 0; i < node->mNumMeshes; ++i) {
+        meshes.push_back(processMesh(scene->mMeshes[node->mMeshes[i]], scene));
+    }
+    for (unsigned i = 0; i < node->mNumChildren; ++i) {
+        processNode(node->mChildren[i], scene);
+    }
+}
+
+Mesh Model::processMesh(const aiMesh* mesh, const aiScene* scene) {
+    std::vector<Vertex> vertices;
+    vertices.reserve(mesh->mNumVertices);
+    const aiVector3D* texCoords = mesh->mTextureCoords[0];
+    for (unsigned i = 0; i < mesh->mNumVertices; ++i) {
+        Vertex vertex;
+        vertex.position = {mesh->mVertices[i].x, mesh->mVertices[i].y, mesh->mVertices[i].z};
+        if (mesh->mNormals != nullptr) {
+            vertex.normal = {mesh->mNormals[i].x, mesh->mNormals[i].y, mesh->mNormals[i].z};
+        } else if (i == 0) {
+            std::cerr << "ERROR: in 'Model' mesh->mNormals == NULL" << std::endl;
+        }
+        if (texCoords != nullptr) {
+            vertex.texCoords = {texCoords[i].x, texCoords[i].y};
+        }
+        vertices.push_back(vertex);
+    }
+
+    std::vector<GLuint> indices;
+    for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+        const aiFace& face = mesh->mFaces[f];
+        indices.insert(indices.end(), face.mIndices, face.mIndices + face.mNumIndices);
+    }
+
+    std::vector<Texture> textures =
+        loadMaterialTextures(scene->mMaterials[mesh->mMaterialIndex], diffuseSampler);
+
+    // A mesh without vertices has no extent, so it gets no box.
+    if (const auto extent = extentOf(vertices)) {
+        boundingMeshes.push_back(makeBoxMesh(*extent));
+    }
+    return Mesh(std::move(vertices), std::move(indices), std::move(textures));
+}
+
+std::vector<Texture> Model::loadMaterialTextures(const aiMaterial* material,
+                                                 const std::string& typeName) {
+    std::vector<Texture> textures;
+    for (unsigned i = 0; i < aiGetMaterialTextureCount(material, aiTextureType_DIFFUSE); ++i) {
+        aiString aiPath;
+        aiGetMaterialTexture(material, aiTextureType_DIFFUSE, i, &aiPath);
+        const std::string path(aiPath.C_Str(), aiPath.length);
+
+        bool cached = false;
+        for (const Texture& loaded : loadedTextures) {
+            if (loaded.path == path) {
+                textures.push_back(loaded);
+                cached = true;
+                break;
+            }
+        }
+        if (cached) {
+            continue;
+        }
+        const Texture texture{loadTexture(directory + "/" + path), typeName, path};
+        textures.push_back(texture);
+        loadedTextures.push_back(texture);
+    }
+    return textures;
+}
+
+} // namespace pizzeria::assets

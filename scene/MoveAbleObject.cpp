@@ -1,0 +1,230 @@
+#include "scene/MoveAbleObject.h"
+
+#include "app/CollisionList.h"
+#include "app/SpawnPoints.h"
+#include "scene/terrain/Terrain.h"
+#include "sound/SoundManager.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace pizzeria::scene {
+
+namespace {
+
+constexpr float pi = 3.14159265f;
+constexpr float hurtSeconds = 2.0f;
+constexpr float wanderStep = 4.0f; // units per second, whatever the speed
+
+glm::vec3 translationOf(const glm::mat4& matrix) {
+    return glm::vec3(matrix[3]);
+}
+
+} // namespace
+
+MoveAbleObject::MoveAbleObject(terrain::Terrain* terrain_) : terrain(terrain_) {}
+
+void MoveAbleObject::onCollision(SceneObject* /*other*/) {}
+
+void MoveAbleObject::move(float dt) {
+    if (phaseFrames < 1) {
+        const int r = std::rand();
+        phaseFrames = walking ? r % 200 : 200 + r % 200;
+        walking = !walking;
+    }
+    if (walking) {
+        modelMatrix = glm::translate(modelMatrix, glm::vec3(0.0f, 0.0f, wanderStep * dt));
+    } else {
+        modelMatrix = glm::rotate(modelMatrix, pi * dt, glm::vec3(0.0f, 1.0f, 0.0f));
+    }
+    --phaseFrames;
+}
+
+void MoveAbleObject::placeOnTerrain() {
+    position = translationOf(modelMatrix);
+    const float ground = terrain->heightAt(position.x, position.z);
+    const glm::mat4 lift = glm::translate(glm::mat4(1.0f), glm::vec3(0.0f, ground + 10.0f, 0.0f));
+    if (type != MainCharacterType) {
+        modelMatrix = glm::translate(modelMatrix, app::takeSpawnPoint());
+    }
+    modelMatrix = lift * modelMatrix;
+}
+
+void MoveAbleObject::stepPhysics(float dt) {
+    previousVerticalSpeed = verticalSpeed;
+    verticalSpeed += gravity * dt;
+    // The sum of both speeds, not their mean: the game's jumps are tuned to it.
+    const float dy = (verticalSpeed + previousVerticalSpeed) * dt;
+    modelMatrix = glm::translate(modelMatrix, glm::vec3(0.0f, dy, 0.0f));
+    position = translationOf(modelMatrix);
+    previousGroundHeight = groundHeight;
+    groundHeight = terrain->heightAt(position.x, position.z);
+}
+
+void MoveAbleObject::land(float dt) {
+    if (groundHeight > position.y) {
+        const float undo = -(previousVerticalSpeed + verticalSpeed) * dt;
+        modelMatrix = glm::translate(modelMatrix, glm::vec3(0.0f, undo, 0.0f));
+        verticalSpeed = 0.0f;
+        inAir = false;
+    }
+}
+
+void MoveAbleObject::tryJump() {
+    if (!inAir && groundHeight + groundTolerance >= position.y) {
+        verticalSpeed = jumpSpeed;
+        inAir = true;
+    }
+}
+
+bool MoveAbleObject::hitsWall() {
+    const float ahead = groundHeight - groundTolerance;
+    if (ahead > previousGroundHeight && ahead > position.y) {
+        blocked = true;
+        climbing = true;
+        return true;
+    }
+    return false;
+}
+
+void MoveAbleObject::recordTransform() {
+    transformHistory.push_front(modelMatrix);
+    if (int(transformHistory.size()) > maxHistory) {
+        transformHistory.pop_back();
+    }
+}
+
+bool MoveAbleObject::stepHurt(float dt) {
+    if (hurtTimer >= hurtSeconds) {
+        hurtTimer = 0.0f;
+        hurt = false;
+        if (lives > 0) {
+            active = true;
+        }
+    }
+    if (!hurt) {
+        return false;
+    }
+    hurtTimer += dt;
+    if (lives != 0) {
+        return true;
+    }
+    // Out of lives: shrink away while the hurt state runs.
+    const float s = 1.0f - hurtTimer * 0.1f;
+    modelMatrix = glm::scale(modelMatrix, glm::vec3(s, s, s));
+    return true;
+}
+
+void MoveAbleObject::hit() {
+    lives -= 1;
+    hurt = true;
+    hurtTimer = 0.0000001f; // not 0: the managers read exactly 0 as "hurt state over"
+    active = false;
+    sound::playHitSound();
+    for (SceneObject* child : getChildren()) {
+        if (auto* part = dynamic_cast<MoveAbleObject*>(child)) {
+            part->hit();
+        }
+    }
+}
+
+void MoveAbleObject::defaultUpdate(float dt) {
+    if (stepHurt(dt)) {
+        return;
+    }
+    if (blocked) {
+        backOff(dt);
+        return;
+    }
+    recordTransform();
+    move(dt);
+    stepPhysics(dt);
+    if (hitsWall()) {
+        return; // the obstacle response starts next frame
+    }
+    if (!blocked) {
+        land(dt);
+    }
+}
+
+void MoveAbleObject::clearHistory() {
+    transformHistory.clear();
+    historyIndex = 0;
+}
+
+void MoveAbleObject::backOff(float dt) {
+    if (!pendingX && !pendingZ) {
+        // Sidestep along the axis the object was moving along most.
+        const glm::vec3 now = translationOf(modelMatrix);
+        const glm::vec3 before = transformHistory.empty()
+                                     ? now
+                                     : translationOf(transformHistory.front());
+        if (std::fabs(now.x - before.x) > std::fabs(now.z - before.z)) {
+            pendingX = true;
+        } else {
+            pendingZ = true;
+        }
+    }
+    if (!sidestepX && !sidestepZ) {
+        replayStep();
+    } else {
+        sidestepStep(dt);
+    }
+}
+
+void MoveAbleObject::replayStep() {
+    if (historyIndex < int(transformHistory.size())) {
+        modelMatrix = transformHistory[std::size_t(historyIndex)];
+        ++historyIndex;
+    }
+    if (historyIndex < int(transformHistory.size())) {
+        return;
+    }
+    sidestepX = pendingX;
+    sidestepZ = pendingZ;
+    clearHistory();
+    if (turnAround) {
+        modelMatrix = glm::rotate(modelMatrix, pi, glm::vec3(0.0f, 1.0f, 0.0f));
+        sidestepX = sidestepZ = climbing = turnAround = pendingX = pendingZ = false;
+        blocked = false;
+    }
+}
+
+void MoveAbleObject::sidestepStep(float dt) {
+    const glm::vec3 step =
+        sidestepX ? glm::vec3(speed * dt, 0.0f, 0.0f) : glm::vec3(0.0f, 0.0f, speed * dt);
+    modelMatrix = glm::translate(modelMatrix, step);
+    tryJump();
+    stepPhysics(dt);
+    recordTransform();
+
+    if (climbing) {
+        if (historyIndex < int(transformHistory.size())) {
+            modelMatrix = transformHistory[std::size_t(historyIndex)];
+            ++historyIndex;
+        } else {
+            stepPhysics(dt);
+        }
+        if (groundHeight + groundTolerance >= position.y) {
+            land(dt);
+            sidestepX = sidestepZ = climbing = false;
+            turnAround = true;
+            pendingX = pendingZ = false;
+            clearHistory();
+            blocked = false;
+        }
+    }
+    if (!climbing && !hitsWall() && !blocked) {
+        land(dt);
+    }
+}
+
+void MoveAbleObject::registerForCollisions() {
+    if (active) {
+        app::registerCollision(this);
+    }
+}
+
+} // namespace pizzeria::scene

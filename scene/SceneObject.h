@@ -1,0 +1,66 @@
+#pragma once
+
+#include "assets/Model.h"
+#include "scene/Material.h"
+
+#include <glm/mat4x4.hpp>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pizzeria::render {
+class Shader;
+}
+
+namespace pizzeria::scene {
+
+// Anything placed in the world: a transform, a shared model, its own
+// material, attached children and a table of pressed keys.
+class SceneObject {
+public:
+    // Object categories held in `type`; collision reactions dispatch on them.
+    enum Type { MainCharacterType = 0, IngredientType = 1, EnemyType = 2, LightType = 4,
+                EnvironmentType = 5, BatType = 6 };
+
+    SceneObject() = default;
+    virtual ~SceneObject();
+
+    SceneObject(const SceneObject&) = delete;
+    SceneObject& operator=(const SceneObject&) = delete;
+
+    // The object's own per-frame step.
+    virtual void update(float dt);
+
+    // The per-frame step of an attached part, called by its parent.
+    virtual void followParent(float dt, float parentYaw, const glm::mat4& parentModelMatrix);
+
+    // Uploads "model" and the material to the current program, draws the
+    // model, then the children depth first with the same program.
+    void draw(const render::Shader& shader) const;
+
+    // Takes ownership of `child`.
+    void addChild(SceneObject* child);
+
+    // A copy of the child list; the children stay owned by this object.
+    std::vector<SceneObject*> getChildren() const;
+
+    // The model's boxes in world space; empty without a model.
+    std::vector<assets::BoundingBox> boundingBoxes() const;
+
+    // Makes `model` from generated geometry through the model cache.
+    void buildModel(std::vector<assets::Vertex> vertices, std::vector<std::uint32_t> indices,
+                    const std::string& textureFile);
+
+    std::vector<std::unique_ptr<SceneObject>> children;
+    int type = 0;
+    int modelKind = 0;
+    assets::Model* model = nullptr; // shared, owned by the model cache
+    std::unique_ptr<Material> material = std::make_unique<Material>();
+    glm::mat4 modelMatrix{1.0f};
+    std::array<bool, 1024> keys{};
+};
+
+} // namespace pizzeria::scene

@@ -1,0 +1,99 @@
+#include "scene/terrain/Terrain.h"
+
+#include "assets/ImageLoader.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+
+#include <algorithm>
+#include <cmath>
+
+namespace pizzeria::scene::terrain {
+
+Terrain::Terrain() : Terrain(heightmapPath, groundTexturePath) {}
+
+Terrain::Terrain(std::string heightmapFile_, std::string textureFile_)
+    : textureFile(std::move(textureFile_)), heightmapFile(std::move(heightmapFile_)) {
+    type = EnvironmentType;
+    modelKind = 8;
+    modelMatrix = glm::translate(glm::mat4(1.0f), glm::vec3(-size / 2.0f, 0.0f, -size / 2.0f));
+    loadHeightmap();
+    buildGrid();
+}
+
+void Terrain::loadHeightmap() {
+    const assets::RgbImage image = assets::loadRgbImage(heightmapFile);
+    heights.assign(std::size_t(image.height), std::vector<float>(std::size_t(image.width)));
+    for (int r = 0; r < image.height; ++r) {
+        for (int c = 0; c < image.width; ++c) {
+            const unsigned char* pixel = &image.pixels[(std::size_t(image.width) * r + c) * 3];
+            const double luminance = pixel[1] * 0.587 + pixel[0] * 0.2989 + pixel[2] * 0.114;
+            heights[std::size_t(r)][std::size_t(c)] =
+                float(luminance) * 0.00390625f * float(heightScale);
+        }
+    }
+    resolution = std::min(image.width, image.height);
+}
+
+void Terrain::buildGrid() {
+    const int n = resolution;
+    std::vector<assets::Vertex> vertices;
+    std::vector<std::uint32_t> indices;
+    // A grid needs two vertices per side; a smaller image leaves no ground to draw.
+    if (n >= 2) {
+        const float last = float(n - 1);
+        vertices.reserve(std::size_t(n) * n);
+        for (int i = 0; i < n; ++i) {
+            for (int j = 0; j < n; ++j) {
+                assets::Vertex v;
+                v.position = {j / last * size, heights[std::size_t(i)][std::size_t(j)],
+                              i / last * size};
+                v.normal = {0.0f, 1.0f, 0.0f};
+                v.texCoords = {j / last * float(textureTiling), i / last * float(textureTiling)};
+                vertices.push_back(v);
+            }
+        }
+        indices.reserve(std::size_t(n - 1) * (n - 1) * 6);
+        for (int i = 0; i < n - 1; ++i) {
+            for (int j = 0; j < n - 1; ++j) {
+                const std::uint32_t a = std::uint32_t(i * n + j);
+                const std::uint32_t b = std::uint32_t((i + 1) * n + j);
+                indices.insert(indices.end(), {a, b, a + 1, a + 1, b, b + 1});
+            }
+        }
+    }
+    buildModel(std::move(vertices), std::move(indices), textureFile);
+}
+
+float Terrain::heightAt(float x, float z) const {
+    const int rows = int(heights.size());
+    const int columns = rows > 0 ? int(heights.front().size()) : 0;
+    if (rows < 2 || columns < 2) {
+        return 0.0f;
+    }
+    const float cell = size / float(rows - 1);
+    const glm::vec3 origin(modelMatrix[3]);
+    const float lx = x - origin.x;
+    const float lz = z - origin.z;
+    const float gridX = std::floor(lx / cell);
+    const float gridZ = std::floor(lz / cell);
+    // A narrow image has fewer columns than rows: stay inside both.
+    if (!(gridX >= 0.0f && gridZ >= 0.0f && gridX < float(rows - 1) && gridZ < float(rows - 1) &&
+          gridX < float(columns - 1))) {
+        return 0.0f;
+    }
+    const auto gx = std::size_t(gridX);
+    const auto gz = std::size_t(gridZ);
+    const float fx = std::fmod(lx, cell) / cell;
+    const float fz = std::fmod(lz, cell) / cell;
+    float h;
+    if (fx < 1.0f - fz) {
+        h = (1.0f - fx - fz) * heights[gz][gx] + fx * heights[gz][gx + 1] +
+            fz * heights[gz + 1][gx];
+    } else {
+        h = (1.0f - fz) * heights[gz][gx + 1] + (fx + fz - 1.0f) * heights[gz + 1][gx + 1] +
+            (1.0f - fx) * heights[gz + 1][gx];
+    }
+    return float(double(h) + 0.01);
+}
+
+} // namespace pizzeria::scene::terrain

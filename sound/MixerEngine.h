@@ -1,0 +1,57 @@
+#pragma once
+
+#include "sound/AudioEngine.h"
+
+#include <cstddef>
+#include <future>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct Mix_Chunk;
+
+namespace pizzeria::sound {
+
+class MixerVoice;
+
+// The engine over SDL2_mixer. Each file is decoded once into a chunk and
+// kept, so an effect started by name again does not decode again. A tracked
+// sound started paused is decoded on a worker thread, so long music does not
+// hold up start-up until it is first resumed. Every sound plays on a mixer
+// channel of its own; a tracked sound keeps its channel for good, so any
+// number of tracks pause and resume independently while effects overlap on
+// the others.
+class MixerEngine final : public AudioEngine {
+public:
+    // Opens the default audio device; null when SDL finds none, or while
+    // another MixerEngine is open (SDL_mixer's state is process-wide).
+    static std::unique_ptr<MixerEngine> create();
+    ~MixerEngine() override;
+    MixerEngine(const MixerEngine&) = delete;
+    MixerEngine& operator=(const MixerEngine&) = delete;
+
+    void setMasterVolume(float volume) override;
+    PlayingSound* play2D(const std::string& path, bool looped, bool startPaused,
+                         bool track) override;
+
+    // Untracked sounds still sounding.
+    int soundingEffects() const;
+    // Files decoded and kept.
+    std::size_t cachedFiles() const { return chunks.size(); }
+
+private:
+    MixerEngine() = default;
+    using Decoding = std::shared_future<Mix_Chunk*>;
+
+    // Null when the file cannot be played.
+    const Decoding* chunkFor(const std::string& path, bool inBackground);
+    int freeChannel();
+
+    std::map<std::string, Decoding> chunks;
+    std::vector<std::unique_ptr<MixerVoice>> voices;
+    std::vector<bool> trackedChannels;
+    int frameBytes = 4;
+};
+
+} // namespace pizzeria::sound

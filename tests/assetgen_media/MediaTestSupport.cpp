@@ -1,0 +1,112 @@
+#include "tests/assetgen_media/MediaTestSupport.h"
+
+#include <IL/il.h>
+#include <IL/ilu.h>
+#define SDL_MAIN_HANDLED
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <fstream>
+#include <iterator>
+#include <map>
+
+namespace mediatest {
+
+std::filesystem::path runDir() {
+    return PIZZERIA_RUN_DIR;
+}
+
+LoadedImage loadImage(const std::filesystem::path& path) {
+    static const bool initialised = [] {
+        ilInit();
+        iluInit();
+        return true;
+    }();
+    (void)initialised;
+    LoadedImage image;
+    ILuint id = 0;
+    ilGenImages(1, &id);
+    ilBindImage(id);
+    if (ilLoadImage(path.string().c_str()) == IL_TRUE) {
+        ILinfo info;
+        iluGetImageInfo(&info);
+        if (info.Origin != IL_ORIGIN_UPPER_LEFT) {
+            iluFlipImage();
+        }
+        if (ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE) == IL_TRUE) {
+            image.width = ilGetInteger(IL_IMAGE_WIDTH);
+            image.height = ilGetInteger(IL_IMAGE_HEIGHT);
+            const ILubyte* data = ilGetData();
+            image.rgb.assign(data, data + std::size_t(image.width) * image.height * 3);
+        }
+    }
+    ilDeleteImages(1, &id);
+    return image;
+}
+
+namespace {
+
+struct Audio {
+    bool open = false;
+    std::string error;
+    Audio() {
+        if (SDL_Init(SDL_INIT_AUDIO) != 0) {
+            error = SDL_GetError();
+            return;
+        }
+        // The generator writes 44.1 kHz, so this asks SDL for no resampling.
+        if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) {
+            error = Mix_GetError();
+            return;
+        }
+        int rate = 0, channels = 0;
+        Uint16 format = 0;
+        Mix_QuerySpec(&rate, &format, &channels);
+        open = rate == 44100 && format == AUDIO_S16SYS && channels == 2;
+        if (!open) {
+            error = "audio device opened with another format";
+        }
+    }
+};
+
+} // namespace
+
+const DecodedSound& decodeSound(const std::string& file) {
+    static Audio audio;
+    static std::map<std::string, DecodedSound> cache;
+    auto found = cache.find(file);
+    if (found != cache.end()) {
+        return found->second;
+    }
+    DecodedSound& sound = cache[file];
+    if (!audio.open) {
+        sound.error = audio.error;
+        return sound;
+    }
+    const std::string path = (runDir() / "Sounds" / file).string();
+    Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
+    if (chunk == nullptr) {
+        sound.error = Mix_GetError();
+        return sound;
+    }
+    const auto* begin = reinterpret_cast<const std::int16_t*>(chunk->abuf);
+    sound.samples.assign(begin, begin + chunk->alen / sizeof(std::int16_t));
+    Mix_FreeChunk(chunk);
+    sound.ok = true;
+    return sound;
+}
+
+std::vector<double> monoOf(const DecodedSound& sound) {
+    std::vector<double> mono(sound.frames());
+    for (std::size_t i = 0; i < mono.size(); ++i) {
+        mono[i] = (double(sound.samples[2 * i]) + double(sound.samples[2 * i + 1])) / 65536.0;
+    }
+    return mono;
+}
+
+std::vector<std::uint8_t> readBytes(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(file), {});
+}
+
+} // namespace mediatest

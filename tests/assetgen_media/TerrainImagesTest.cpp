@@ -1,0 +1,252 @@
+// The terrain images as the game reads them: sizes, the heightmap's range and
+// slopes under the game's own triangle interpolation, and the ground texture's
+// tiling and colours.
+#include "tools/assetgen/TerrainImages.h"
+#include "tests/assetgen_media/MediaTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+using mediatest::LoadedImage;
+
+const std::filesystem::path kTerrainDir = mediatest::runDir() / "GameObjects" / "Terrain";
+
+// The 14 places where the game puts new ingredients and enemies (x, z).
+constexpr std::array<std::array<double, 2>, 14> kSpawnPoints = {{
+    {-55.0, -65.0},
+    {-70.0, 0.0},
+    {-80.0, 100.5},
+    {38.0, 83.0},
+    {-25.0, -100.0},
+    {75.0, 50.0},
+    {30.0, -33.0},
+    {98.0, 30.0},
+    {59.0, 111.0},
+    {43.5, -70.0},
+    {44.0, 27.0},
+    {25.0, 30.0},
+    {-15.0, -117.0},
+    {-60.0, 78.0},
+}};
+
+// Heights as the terrain builds them: luminance / 256 * 8, and the height
+// query's two-triangle interpolation over a 250-unit square at (-125, -125).
+class HeightField {
+public:
+    explicit HeightField(const LoadedImage& image) : rows_(image.height), cols_(image.width) {
+        heights_.resize(std::size_t(rows_) * cols_);
+        for (int r = 0; r < rows_; ++r) {
+            for (int c = 0; c < cols_; ++c) {
+                const std::uint8_t* p = image.at(c, r);
+                const double lum = p[1] * 0.587 + p[0] * 0.2989 + p[2] * 0.114;
+                heights_[std::size_t(r) * cols_ + c] = float(lum) * 0.00390625f * 8.0f;
+            }
+        }
+    }
+    double at(int r, int c) const { return heights_[std::size_t(r) * cols_ + c]; }
+    int rows() const { return rows_; }
+    int cols() const { return cols_; }
+    double cell() const { return 250.0 / (rows_ - 1); }
+
+    double heightAt(double x, double z) const {
+        const double lx = x + 125.0, lz = z + 125.0;
+        const int gx = int(std::floor(lx / cell())), gz = int(std::floor(lz / cell()));
+        if (gx < 0 || gz < 0 || gx >= rows_ - 1 || gz >= rows_ - 1) {
+            return 0.0;
+        }
+        const double fx = std::fmod(lx, cell()) / cell(), fz = std::fmod(lz, cell()) / cell();
+        if (fx < 1.0 - fz) {
+            return (1 - fx - fz) * at(gz, gx) + fx * at(gz, gx + 1) + fz * at(gz + 1, gx) + 0.01;
+        }
+        return (1 - fz) * at(gz, gx + 1) + (fx + fz - 1) * at(gz + 1, gx + 1) +
+               (1 - fx) * at(gz + 1, gx) + 0.01;
+    }
+
+    // Steepest rise over `step` units in x or z, anywhere within `radius`.
+    double steepestNear(double x, double z, double radius, double step) const {
+        double steepest = 0.0;
+        for (double dz = -radius; dz <= radius; dz += 0.25) {
+            for (double dx = -radius; dx <= radius; dx += 0.25) {
+                if (dx * dx + dz * dz > radius * radius) {
+                    continue;
+                }
+                const double h = heightAt(x + dx, z + dz);
+                steepest = std::max({steepest, std::fabs(heightAt(x + dx + step, z + dz) - h),
+                                     std::fabs(heightAt(x + dx, z + dz + step) - h)});
+            }
+        }
+        return steepest / step;
+    }
+
+    // Central-difference slope at every inner grid vertex.
+    std::vector<double> gridSlopes() const {
+        std::vector<double> slopes;
+        for (int r = 1; r + 1 < rows_; ++r) {
+            for (int c = 1; c + 1 < cols_; ++c) {
+                const double sx = (at(r, c + 1) - at(r, c - 1)) / (2 * cell());
+                const double sz = (at(r + 1, c) - at(r - 1, c)) / (2 * cell());
+                slopes.push_back(std::hypot(sx, sz));
+            }
+        }
+        return slopes;
+    }
+
+private:
+    int rows_;
+    int cols_;
+    std::vector<float> heights_;
+};
+
+const LoadedImage& heightmap() {
+    static const LoadedImage image = mediatest::loadImage(kTerrainDir / "Terrain.jpg");
+    return image;
+}
+
+const LoadedImage& ground() {
+    static const LoadedImage image = mediatest::loadImage(kTerrainDir / "ground.jpg");
+    return image;
+}
+
+TEST(TerrainImages, LoadWithTheExpectedSize) {
+    struct Case {
+        const char* file;
+        int size;
+    };
+    for (const Case& c : {Case{"Terrain.jpg", 256}, Case{"ground.jpg", 512}}) {
+        SCOPED_TRACE(c.file);
+        const LoadedImage image = mediatest::loadImage(kTerrainDir / c.file);
+        EXPECT_EQ(image.width, c.size);
+        EXPECT_EQ(image.height, c.size);
+        EXPECT_EQ(image.rgb.size(), std::size_t(c.size) * c.size * 3);
+    }
+}
+
+TEST(Heightmap, IsGreyAndUsesTheHeightRangeWithoutLeavingIt) {
+    ASSERT_EQ(heightmap().width, 256);
+    const HeightField field(heightmap());
+    double lowest = 1e9, highest = -1e9;
+    int colourful = 0;
+    for (int r = 0; r < field.rows(); ++r) {
+        for (int c = 0; c < field.cols(); ++c) {
+            lowest = std::min(lowest, field.at(r, c));
+            highest = std::max(highest, field.at(r, c));
+            const std::uint8_t* p = heightmap().at(c, r);
+            colourful += std::max({std::abs(p[0] - p[1]), std::abs(p[1] - p[2])}) > 3;
+        }
+    }
+    EXPECT_GE(lowest, 0.0);
+    EXPECT_LT(highest, 8.0);
+    // Rolling hills, not a plain: most of the range is used.
+    EXPECT_GT(highest - lowest, 5.0);
+    EXPECT_EQ(colourful, 0);
+}
+
+TEST(Heightmap, EverySpawnPointStandsOnGentleGround) {
+    ASSERT_EQ(heightmap().width, 256);
+    const HeightField field(heightmap());
+    for (std::size_t i = 0; i < kSpawnPoints.size(); ++i) {
+        SCOPED_TRACE("spawn point " + std::to_string(i));
+        const auto& p = kSpawnPoints[i];
+        // Where the walker lands and its first steps: nearly level, far
+        // under the wall test's 0.2-unit rise per frame's step.
+        EXPECT_LT(field.steepestNear(p[0], p[1], 3.0, 0.5), 0.12);
+        // A little further out it may ease into the hills, but no rise
+        // anywhere near one unit per unit.
+        EXPECT_LT(field.steepestNear(p[0], p[1], 8.0, 0.5), 0.5);
+    }
+}
+
+TEST(Heightmap, PlayerStartIsGentleToo) {
+    const HeightField field(heightmap());
+    EXPECT_LT(field.steepestNear(0.0, 0.0, 3.0, 0.5), 0.12);
+}
+
+TEST(Heightmap, HillsAreWalkableWithAFewSteepRises) {
+    ASSERT_EQ(heightmap().width, 256);
+    const HeightField field(heightmap());
+    std::vector<double> slopes = field.gridSlopes();
+    std::sort(slopes.begin(), slopes.end());
+    const double median = slopes[slopes.size() / 2];
+    const double p95 = slopes[slopes.size() * 95 / 100];
+    const auto steep = double(slopes.end() - std::upper_bound(slopes.begin(), slopes.end(), 1.0));
+    const double steepShare = steep / double(slopes.size());
+    EXPECT_GT(median, 0.01) << "the ground should roll, not lie flat";
+    EXPECT_LT(p95, 0.35);
+    // Rises of more than one unit per unit: enough to trip the wall test at a
+    // walking step, but only on a small part of the map.
+    EXPECT_GT(steepShare, 0.002);
+    EXPECT_LT(steepShare, 0.03);
+    EXPECT_GT(slopes.back(), 1.5);
+}
+
+TEST(Heightmap, MatchesTheIntendedHeightsRightWayUp) {
+    ASSERT_EQ(heightmap().width, 256);
+    const HeightField field(heightmap());
+    const double cell = field.cell();
+    double totalError = 0.0, flippedError = 0.0;
+    for (int r = 0; r < field.rows(); ++r) {
+        for (int c = 0; c < field.cols(); ++c) {
+            const double x = -125.0 + c * cell, z = -125.0 + r * cell;
+            totalError += std::fabs(field.at(r, c) - assetgen::terrainHeight(x, z));
+            flippedError +=
+                std::fabs(field.at(field.rows() - 1 - r, c) - assetgen::terrainHeight(x, z));
+        }
+    }
+    const double n = double(field.rows()) * field.cols();
+    // Quantizing to grey and JPEG together cost a few hundredths of a unit.
+    EXPECT_LT(totalError / n, 0.05);
+    EXPECT_GT(flippedError / n, 0.5);
+}
+
+TEST(GroundTexture, TilesWithoutASeam) {
+    const LoadedImage& image = ground();
+    ASSERT_EQ(image.width, 512);
+    const int n = image.width;
+    auto difference = [&](int x0, int y0, int x1, int y1) {
+        const std::uint8_t* a = image.at(x0, y0);
+        const std::uint8_t* b = image.at(x1, y1);
+        return std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]);
+    };
+    // Neighbours across the wrap must differ no more than neighbours inside.
+    double acrossX = 0, acrossY = 0, insideX = 0, insideY = 0;
+    for (int i = 0; i < n; ++i) {
+        acrossX += difference(n - 1, i, 0, i);
+        acrossY += difference(i, n - 1, i, 0);
+        for (int k = 1; k < n; k += 51) {
+            insideX += difference(k - 1, i, k, i) / 11.0;
+            insideY += difference(i, k - 1, i, k) / 11.0;
+        }
+    }
+    EXPECT_LT(acrossX, insideX * 1.25);
+    EXPECT_LT(acrossY, insideY * 1.25);
+    EXPECT_GT(insideX, 0.0);
+}
+
+TEST(GroundTexture, ReadsAsGrassWithPatchesOfEarth) {
+    const LoadedImage& image = ground();
+    ASSERT_EQ(image.width, 512);
+    std::size_t green = 0, earth = 0;
+    double brightness = 0.0;
+    const std::size_t pixels = std::size_t(image.width) * image.height;
+    for (std::size_t i = 0; i < pixels; ++i) {
+        const int r = image.rgb[i * 3], g = image.rgb[i * 3 + 1], b = image.rgb[i * 3 + 2];
+        green += g > r + 8 && g > b + 8;
+        earth += r > g + 6 && g > b;
+        brightness += (r + g + b) / 3.0;
+    }
+    const double greenShare = double(green) / pixels, earthShare = double(earth) / pixels;
+    EXPECT_GT(greenShare, 0.55);
+    EXPECT_GT(earthShare, 0.08);
+    EXPECT_LT(earthShare, 0.4);
+    // Natural mid tones: the moonlight does the darkening.
+    EXPECT_GT(brightness / pixels, 40.0);
+    EXPECT_LT(brightness / pixels, 140.0);
+}
+
+} // namespace
