@@ -1,8 +1,10 @@
 #include "app/Game.h"
 
+#include "app/CollisionList.h"
 #include "app/Console.h"
 #include "app/GameSettings.h"
 #include "app/InputHandler.h"
+#include "app/SpawnPoints.h"
 #include "sound/SoundManager.h"
 
 #include <GL/glew.h>
@@ -48,7 +50,9 @@ void onMouseButtonEvent(GLFWwindow* /*window*/, int button, int action, int /*mo
     if (button < 0 || button >= 1024 || (action != GLFW_PRESS && action != GLFW_RELEASE)) {
         return;
     }
-    // The buttons drive the cook's key table, which arrives with the cook.
+    if (inputHandler) {
+        inputHandler->onMouseButton(button);
+    }
 }
 
 } // namespace
@@ -119,10 +123,17 @@ void Game::readCommandLine(int argc, char** argv) {
 
 void Game::init() {
     std::srand(unsigned(std::time(nullptr)));
+    spawnPointIndex = std::rand() % 14;
     glEnable(GL_DEPTH_TEST);
+    terrain = std::make_unique<scene::terrain::Terrain>();
+    skyBox = std::make_unique<scene::skybox::SkyBox>();
+    mainCharacter = std::make_unique<scene::maincharacter::MainCharacter>(terrain.get());
     renderer = std::make_unique<render::Renderer>(width, height);
+    lights = std::make_unique<scene::lighting::Lights>();
     currentShader = renderer->useShader("default");
-    inputHandler = std::make_unique<InputHandler>(window);
+    camera = std::make_unique<render::Camera>(window, currentShader);
+    inputHandler =
+        std::make_unique<InputHandler>(window, currentShader, camera.get(), mainCharacter.get());
     glEnable(GL_CLIP_DISTANCE0);
     glEnable(GL_CLIP_DISTANCE1);
     glEnable(GL_CLIP_DISTANCE2);
@@ -147,27 +158,76 @@ void Game::run() {
     glfwTerminate();
 }
 
-void Game::update(float /*dt*/) {}
+void Game::update(float dt) {
+    clearCollisionList();
+    inputHandler->update(dt);
+    renderer->view = camera->view;
+    renderer->projection = camera->projection;
+    renderer->viewPosition = camera->position;
+    renderer->viewDirection = camera->front;
+    if (!gameSettings.gameRunning) {
+        return;
+    }
+    skyBox->update(dt);
+}
 
 void Game::render() {
+    if (gameSettings.shadowsEnabled) {
+        currentShader = renderer->useShader("shadowmap");
+        mainCharacter->draw(*currentShader);
+        terrain->draw(*currentShader);
+        renderer->endPass("shadowmap");
+    }
+
     currentShader = renderer->useShader("miniMap");
+    mainCharacter->draw(*currentShader);
     renderer->endPass("miniMap");
 
-    currentShader = renderer->useShader("default");
-    currentShader = renderer->useShader("lighting");
-    renderer->endPass("lighting");
-    renderer->endPass("default");
+    drawLitPass();
+
+    if (gameSettings.ssaoEnabled) {
+        currentShader = renderer->useShader("SSAOGeo");
+        mainCharacter->draw(*currentShader);
+        terrain->draw(*currentShader);
+        renderer->endPass("SSAOGeo");
+    }
 
     currentShader = renderer->useShader("text");
     renderer->endPass("text");
+
+    renderer->drawMiniMap();
 
     gameSettings.texQualityChanged = false;
     gameSettings.mipmapChanged = false;
 }
 
+void Game::drawLitPass() {
+    currentShader = renderer->useShader("default");
+    scene::lighting::Light* moon = lights->first();
+    // Ambient occlusion darkens the scene, so the moon's ambient is raised
+    // for this upload alone.
+    const glm::vec3 ambientBoost = gameSettings.ssaoEnabled ? glm::vec3(0.15f) : glm::vec3(0.0f);
+    moon->ambient += ambientBoost;
+    moon->setUniforms(*currentShader);
+    moon->ambient -= ambientBoost;
+    mainCharacter->draw(*currentShader);
+    terrain->draw(*currentShader);
+    skyBox->draw(*currentShader);
+
+    currentShader = renderer->useShader("lighting");
+    moon->draw(*currentShader);
+    renderer->endPass("lighting");
+    renderer->endPass("default");
+}
+
 Game::~Game() {
     inputHandler.reset();
     renderer.reset();
+    lights.reset();
+    camera.reset();
+    mainCharacter.reset();
+    terrain.reset();
+    skyBox.reset();
     sound::releaseSound();
 }
 

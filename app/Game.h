@@ -1,7 +1,12 @@
 #pragma once
 
+#include "render/Camera.h"
 #include "render/Renderer.h"
 #include "render/Shader.h"
+#include "scene/lighting/Lights.h"
+#include "scene/maincharacter/MainCharacter.h"
+#include "scene/skybox/SkyBox.h"
+#include "scene/terrain/Terrain.h"
 
 #include <memory>
 
@@ -35,13 +40,19 @@ public:
     bool fullscreen = false;
     int refreshRate = 60;
     GLFWwindow* window = nullptr;
-    render::Shader* currentShader = nullptr;
+    render::Shader* currentShader = nullptr; // the program of the pass being drawn
     std::unique_ptr<render::Renderer> renderer;
+    std::unique_ptr<scene::lighting::Lights> lights;
+    std::unique_ptr<render::Camera> camera;
+    std::unique_ptr<scene::maincharacter::MainCharacter> mainCharacter;
+    std::unique_ptr<scene::terrain::Terrain> terrain;
+    std::unique_ptr<scene::skybox::SkyBox> skyBox;
 
 private:
     void initWindow(int argc, char** argv);
     void readCommandLine(int argc, char** argv);
     void init();
+    void drawLitPass();
 };
 
 // The process-wide holder of the one Game; main fills and empties it.

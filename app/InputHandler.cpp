@@ -1,6 +1,8 @@
 #include "app/InputHandler.h"
 
 #include "app/GameSettings.h"
+#include "render/Camera.h"
+#include "scene/maincharacter/MainCharacter.h"
 #include "sound/SoundManager.h"
 
 #include <GL/glew.h>
@@ -48,14 +50,43 @@ void togglePolygonMode() {
 
 } // namespace
 
-InputHandler::InputHandler(GLFWwindow* window_) : window(window_) {}
+InputHandler::InputHandler(GLFWwindow* window_, render::Shader* /*shader*/,
+                           render::Camera* camera_,
+                           scene::maincharacter::MainCharacter* mainCharacter_)
+    : window(window_), camera(camera_), mainCharacter(mainCharacter_) {
+    if (camera != nullptr) {
+        camera->front = glm::normalize(glm::vec3(std::cos(0.0f), std::sin(pitch), std::sin(0.0f)));
+    }
+}
 
 void InputHandler::onKey(GLFWwindow* eventWindow, int key, int action) {
     if (key < 0 || key > 1023) {
         return;
     }
     if (action == GLFW_PRESS) {
+        invertKeyTables(key);
         onKeyPress(eventWindow, key);
+    } else if (action == GLFW_RELEASE) {
+        invertKeyTables(key);
+    }
+}
+
+// Inverting rather than setting keeps a key down between its press and its
+// release, as long as the two alternate.
+void InputHandler::invertKeyTables(int key) {
+    const auto index = std::size_t(key);
+    if (mainCharacter != nullptr) {
+        mainCharacter->keys[index] = !mainCharacter->keys[index];
+    }
+    if (camera != nullptr) {
+        camera->keys[index] = !camera->keys[index];
+    }
+}
+
+void InputHandler::onMouseButton(int button) {
+    if (mainCharacter != nullptr && button >= 0 && button < 1024) {
+        const auto index = std::size_t(button);
+        mainCharacter->keys[index] = !mainCharacter->keys[index];
     }
 }
 
@@ -160,6 +191,35 @@ void InputHandler::onMouseMove(double x, double y) {
     if (pitch < -maxPitch) {
         pitch = -maxPitch;
     }
+}
+
+} // namespace pizzeria::app
+
+namespace pizzeria::app {
+
+void InputHandler::update(float dt) {
+    if (!gameSettings.godMode) {
+        if (yaw != 0.0f) {
+            yaw = mainCharacter->alignToCamera(yaw);
+        }
+        mainCharacter->update(dt);
+        follow();
+    } else {
+        camera->front =
+            glm::normalize(glm::vec3(std::cos(yaw), std::sin(pitch), std::sin(yaw)));
+    }
+    camera->update(dt);
+}
+
+// The camera orbits at the cook's facing minus the pending yaw, `distance`
+// away and above him, looking at him.
+void InputHandler::follow() {
+    const glm::vec3 p = mainCharacter->position;
+    const float a = mainCharacter->yaw - yaw;
+    const float h = std::cos(pitch) * distance;
+    camera->position =
+        glm::vec3(p.x - std::sin(a) * h, p.y - std::sin(pitch) * distance, p.z - std::cos(a) * h);
+    camera->front = glm::normalize(p - camera->position);
 }
 
 } // namespace pizzeria::app

@@ -4,23 +4,49 @@
 
 struct GLFWwindow;
 
+namespace pizzeria::render {
+class Camera;
+class Shader;
+} // namespace pizzeria::render
+
+namespace pizzeria::scene::maincharacter {
+class MainCharacter;
+}
+
 namespace pizzeria::app {
 
-// Turns window events into game state: the feature keys switch
-// GameSettings and announce the new state on stdout, the mouse turns the
-// view. Its handlers run only inside the frame loop's event poll.
+// Turns window events into game state and places the camera: keys fill the
+// cook's and the camera's key tables, the feature keys switch GameSettings
+// and announce the new state on stdout, the mouse turns the view, and every
+// frame the camera orbits behind the cook (or flies free in god mode). Its
+// handlers run only inside the frame loop's event poll.
 class InputHandler {
 public:
-    explicit InputHandler(GLFWwindow* window);
+    // The shader is accepted for the game's sake and not used. The camera's
+    // viewing direction starts looking down by the start pitch.
+    InputHandler(GLFWwindow* window, render::Shader* shader, render::Camera* camera,
+                 scene::maincharacter::MainCharacter* mainCharacter);
 
     // Key callback: GLFW key code and action. Codes outside 0..1023 and
-    // repeats are ignored; presses run the key's entry of the key table.
+    // repeats are ignored; a press or release inverts both key tables, and a
+    // press runs the key's entry of the key table.
     void onKey(GLFWwindow* window, int key, int action);
+
+    // Mouse-button callback (press or release of a button below 1024):
+    // inverts the cook's key-table entry of the button.
+    void onMouseButton(int button);
 
     // Cursor callback: the first event only records the position.
     void onMouseMove(double x, double y);
 
+    // Once per frame, also while paused: hands the mouse turn to the walking
+    // cook, updates him and places the camera behind him; in god mode only
+    // aims the free camera. Then the camera builds its matrices.
+    void update(float dt);
+
     GLFWwindow* window = nullptr;
+    render::Camera* camera = nullptr;
+    scene::maincharacter::MainCharacter* mainCharacter = nullptr;
     float yaw = 0.0f;             // radians not yet handed to the cook
     float pitch = -0.3926991f;    // radians, negative looks down
     float lastX = 0.0f;
@@ -31,6 +57,8 @@ public:
 
 private:
     void onKeyPress(GLFWwindow* window, int key);
+    void invertKeyTables(int key);
+    void follow();
 };
 
 // The process-wide holder; the window callbacks reach the handler through it.

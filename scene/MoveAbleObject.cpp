@@ -2,6 +2,7 @@
 
 #include "app/CollisionList.h"
 #include "app/SpawnPoints.h"
+#include "scene/Angles.h"
 #include "scene/terrain/Terrain.h"
 #include "sound/SoundManager.h"
 
@@ -14,7 +15,6 @@ namespace pizzeria::scene {
 
 namespace {
 
-constexpr float pi = 3.14159265f;
 constexpr float hurtSeconds = 2.0f;
 constexpr float wanderStep = 4.0f; // units per second, whatever the speed
 

@@ -91,6 +91,9 @@ private:
 };
 
 std::unique_ptr<MixerEngine> MixerEngine::create() {
+    // SDL would otherwise take over SIGINT and SIGTERM for events nobody
+    // reads, and Ctrl+C could no longer end the game.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (engineOpen || SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         return nullptr;
     }

@@ -30,3 +30,14 @@ TEST(FrameLoop, RunsUntilTheWindowIsClosedAndExitsCleanly) {
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.err.find("GL ERROR DETECTED!!!"), std::string::npos) << result.err;
 }
+
+TEST(FrameLoop, CtrlCEndsTheGame) {
+    testsupport::X11Windows x11;
+    ASSERT_TRUE(x11.connected()) << "needs a display; tools/test.sh starts Xvfb";
+
+    testsupport::ChildProcess game({PIZZERIA_EXE}, PIZZERIA_RUN_DIR);
+    ASSERT_NE(x11.waitForWindow("Pizzeria", 60s), 0u) << "the game window never appeared";
+    game.interrupt();
+    const auto result = game.wait(10s);
+    EXPECT_FALSE(result.timedOut) << "the interrupt was swallowed";
+}

@@ -33,7 +33,7 @@ protected:
         return lines(testing::internal::GetCapturedStdout());
     }
 
-    InputHandler handler{nullptr};
+    InputHandler handler{nullptr, nullptr, nullptr, nullptr};
 };
 
 struct ToggleCase {
@@ -141,7 +141,7 @@ TEST_F(Keys, GodModeDiscardsThePendingYaw) {
 TEST(KeysWithWindow, EscapeAsksTheWindowToCloseAndF3TogglesWireframe) {
     testsupport::GlContext context;
     ASSERT_TRUE(context.ok()) << "needs a display; tools/test.sh starts Xvfb";
-    InputHandler handler(context.window);
+    InputHandler handler(context.window, nullptr, nullptr, nullptr);
 
     testing::internal::CaptureStdout();
     handler.onKey(context.window, GLFW_KEY_F3, GLFW_PRESS);
@@ -166,7 +166,7 @@ namespace {
 class MouseLook : public testing::Test {
 protected:
     void SetUp() override { gameSettings = GameSettings{}; }
-    InputHandler handler{nullptr};
+    InputHandler handler{nullptr, nullptr, nullptr, nullptr};
 };
 
 constexpr float radiansPerPixel = 0.07f * 0.017453292f;

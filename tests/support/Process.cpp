@@ -82,6 +82,7 @@ std::vector<std::string> lines(const std::string& text) {
 ChildProcess::ChildProcess(std::vector<std::string>, std::filesystem::path) {}
 ChildProcess::~ChildProcess() = default;
 bool ChildProcess::running() { return false; }
+void ChildProcess::interrupt() {}
 ProcessResult ChildProcess::wait(std::chrono::milliseconds) { return {}; }
 
 #else
@@ -122,6 +123,12 @@ ChildProcess::~ChildProcess() {
 
 bool ChildProcess::running() {
     return pid > 0 && waitpid(pid_t(pid), nullptr, WNOHANG) == 0;
+}
+
+void ChildProcess::interrupt() {
+    if (pid > 0) {
+        kill(pid_t(pid), SIGINT);
+    }
 }
 
 ProcessResult ChildProcess::wait(std::chrono::milliseconds limit) {

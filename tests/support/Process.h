@@ -29,6 +29,9 @@ public:
 
     bool running();
 
+    // Sends the interrupt a terminal's Ctrl+C sends.
+    void interrupt();
+
 private:
     std::filesystem::path outPath;
     std::filesystem::path errPath;

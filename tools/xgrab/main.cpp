@@ -1,0 +1,96 @@
+// Saves the X screen, or the window with a given title, as a PNG: how we look
+// at the game running under Xvfb. Usage: pizzeria_xgrab OUT.png [TITLE]
+#include <IL/il.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+Window findByTitle(Display* display, Window parent, const char* title) {
+    Window root = 0, parentOut = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, parent, &root, &parentOut, &children, &count)) {
+        return 0;
+    }
+    Window found = 0;
+    for (unsigned int i = 0; i < count && found == 0; ++i) {
+        char* name = nullptr;
+        if (XFetchName(display, children[i], &name) && name != nullptr) {
+            if (std::strcmp(name, title) == 0) {
+                found = children[i];
+            }
+            XFree(name);
+        }
+        if (found == 0) {
+            found = findByTitle(display, children[i], title);
+        }
+    }
+    if (children != nullptr) {
+        XFree(children);
+    }
+    return found;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: pizzeria_xgrab OUT.png [WINDOW-TITLE]\n");
+        return 2;
+    }
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        std::fprintf(stderr, "pizzeria_xgrab: no display\n");
+        return 1;
+    }
+    Window window = DefaultRootWindow(display);
+    if (argc > 2) {
+        window = findByTitle(display, window, argv[2]);
+        if (window == 0) {
+            std::fprintf(stderr, "pizzeria_xgrab: no window titled %s\n", argv[2]);
+            return 1;
+        }
+    }
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display, window, &attributes);
+    XImage* image = XGetImage(display, window, 0, 0, unsigned(attributes.width),
+                              unsigned(attributes.height), AllPlanes, ZPixmap);
+    if (image == nullptr) {
+        std::fprintf(stderr, "pizzeria_xgrab: could not read the window\n");
+        return 1;
+    }
+    const int w = attributes.width, h = attributes.height;
+    std::vector<unsigned char> rgb(std::size_t(w) * h * 3);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const unsigned long pixel = XGetPixel(image, x, y);
+            unsigned char* out = &rgb[(std::size_t(y) * w + x) * 3];
+            out[0] = (pixel & image->red_mask) >> 16;
+            out[1] = (pixel & image->green_mask) >> 8;
+            out[2] = pixel & image->blue_mask;
+        }
+    }
+    XDestroyImage(image);
+    XCloseDisplay(display);
+
+    ilInit();
+    ILuint id = 0;
+    ilGenImages(1, &id);
+    ilBindImage(id);
+    ilTexImage(ILuint(w), ILuint(h), 1, 3, IL_RGB, IL_UNSIGNED_BYTE, rgb.data());
+    ilRegisterOrigin(IL_ORIGIN_UPPER_LEFT); // our rows run top to bottom
+    ilEnable(IL_FILE_OVERWRITE);
+    const bool saved = ilSave(IL_PNG, argv[1]) == IL_TRUE;
+    ilDeleteImages(1, &id);
+    if (!saved) {
+        std::fprintf(stderr, "pizzeria_xgrab: could not write %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}
