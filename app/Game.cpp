@@ -10,6 +10,8 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
@@ -130,6 +132,10 @@ void Game::init() {
     mainCharacter = std::make_unique<scene::maincharacter::MainCharacter>(terrain.get());
     renderer = std::make_unique<render::Renderer>(width, height);
     lights = std::make_unique<scene::lighting::Lights>();
+    ingredients = std::make_unique<IngredientManager>(terrain.get());
+    enemies = std::make_unique<EnemyManager>(terrain.get());
+    hud = std::make_unique<hud::Hud>(width, height);
+    collisions = std::make_unique<CollisionChecker>();
     currentShader = renderer->useShader("default");
     camera = std::make_unique<render::Camera>(window, currentShader);
     inputHandler =
@@ -166,21 +172,103 @@ void Game::update(float dt) {
     renderer->viewPosition = camera->position;
     renderer->viewDirection = camera->front;
     if (!gameSettings.gameRunning) {
+        return; // paused or over: the cook still walks, nothing else moves
+    }
+    ingredients->update(dt);
+    enemies->update(mainCharacter->position, dt);
+    skyBox->update(dt);
+    runClock(dt);
+    runEnemyWaves(dt);
+    payOrCharge();
+    showOnHud();
+    checkGameOver();
+    collisions->check();
+}
+
+// Once per second of clock time: the frame rate, maybe a fresh ingredient,
+// and once the clock has run out, a coin of the player's money.
+void Game::runClock(float dt) {
+    timeLeft -= dt;
+    const float second = std::floor(timeLeft);
+    if (second == float(shownSeconds)) {
         return;
     }
-    skyBox->update(dt);
+    shownSeconds = int(second);
+    hud->setFps(hud::Hud::frameRate(dt));
+    if (std::rand() % 5 == 0 && ingredients->live.size() <= 20) {
+        ingredients->spawn(ingredients->allKinds[std::size_t(std::rand() % 8)]);
+    }
+    if (shownSeconds < 1) {
+        money -= 1;
+    }
+}
+
+void Game::runEnemyWaves(float dt) {
+    if (shownSeconds >= 1) {
+        return;
+    }
+    enemySpawnTimer -= dt;
+    if (enemySpawnTimer < 0.0f) {
+        enemies->spawn();
+        enemySpawnTimer = float(enemySpawnInterval);
+    }
+}
+
+// At most one event a frame, right hits first: a finished pizza pays, puts
+// time on the clock and strikes down every enemy; a wrong ingredient costs.
+void Game::payOrCharge() {
+    if (ingredients->rightHits > 0) {
+        ingredients->rightHits -= 1;
+        if (ingredients->pizzasCompleted > 0) {
+            ingredients->pizzasCompleted -= 1;
+            sound::playSound("moneySound.mp3");
+            timeLeft = timeLeft >= 0.0f ? float(timeBonus) + timeLeft : float(timeBonus);
+            money += 20 + std::rand() % 15;
+            enemies->hitAll();
+        }
+    } else if (ingredients->wrongHits > 0) {
+        ingredients->wrongHits -= 1;
+        const float penalty = money < 50 ? float(std::rand() % 20 + 10) : float(money) * penaltyRate;
+        const float left = float(money) - penalty;
+        money = left > 0.0f ? int(left) : 0;
+        sound::playSound("hitWrong.mp3");
+    }
+}
+
+void Game::showOnHud() {
+    hud->setTime(std::max(timeLeft, 0.0f));
+    hud->setMoney(money);
+    hud->setLives(mainCharacter->lives);
+    hud->setPizzaIngredients(ingredients->orderNames());
+}
+
+void Game::checkGameOver() {
+    if (money >= 1 && mainCharacter->lives != 0) {
+        return;
+    }
+    gameSettings.gameOver = true;
+    sound::stopMusic();
+    sound::playSound("gameOverSound.mp3");
+    gameSettings.gameRunning = false;
+    if (mainCharacter->lives > 0) {
+        mainCharacter->lives = 1; // so the hit below shows his death
+        mainCharacter->hit();
+    }
+    hud->playing = false;
 }
 
 void Game::render() {
     if (gameSettings.shadowsEnabled) {
         currentShader = renderer->useShader("shadowmap");
         mainCharacter->draw(*currentShader);
+        drawPopulations();
         terrain->draw(*currentShader);
         renderer->endPass("shadowmap");
     }
 
     currentShader = renderer->useShader("miniMap");
     mainCharacter->draw(*currentShader);
+    drawPopulations();
     renderer->endPass("miniMap");
 
     drawLitPass();
@@ -188,17 +276,24 @@ void Game::render() {
     if (gameSettings.ssaoEnabled) {
         currentShader = renderer->useShader("SSAOGeo");
         mainCharacter->draw(*currentShader);
+        drawPopulations();
         terrain->draw(*currentShader);
         renderer->endPass("SSAOGeo");
     }
 
     currentShader = renderer->useShader("text");
+    hud->draw(*currentShader);
     renderer->endPass("text");
 
     renderer->drawMiniMap();
 
     gameSettings.texQualityChanged = false;
     gameSettings.mipmapChanged = false;
+}
+
+void Game::drawPopulations() {
+    ingredients->draw(*currentShader);
+    enemies->draw(*currentShader);
 }
 
 void Game::drawLitPass() {
@@ -211,6 +306,7 @@ void Game::drawLitPass() {
     moon->setUniforms(*currentShader);
     moon->ambient -= ambientBoost;
     mainCharacter->draw(*currentShader);
+    drawPopulations();
     terrain->draw(*currentShader);
     skyBox->draw(*currentShader);
 
@@ -224,6 +320,10 @@ Game::~Game() {
     inputHandler.reset();
     renderer.reset();
     lights.reset();
+    ingredients.reset();
+    enemies.reset();
+    hud.reset();
+    collisions.reset();
     camera.reset();
     mainCharacter.reset();
     terrain.reset();

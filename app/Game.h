@@ -1,5 +1,9 @@
 #pragma once
 
+#include "app/CollisionChecker.h"
+#include "app/EnemyManager.h"
+#include "app/IngredientManager.h"
+#include "hud/Hud.h"
 #include "render/Camera.h"
 #include "render/Renderer.h"
 #include "render/Shader.h"
@@ -43,15 +47,32 @@ public:
     render::Shader* currentShader = nullptr; // the program of the pass being drawn
     std::unique_ptr<render::Renderer> renderer;
     std::unique_ptr<scene::lighting::Lights> lights;
+    std::unique_ptr<IngredientManager> ingredients;
+    std::unique_ptr<EnemyManager> enemies;
+    std::unique_ptr<hud::Hud> hud;
+    std::unique_ptr<CollisionChecker> collisions;
     std::unique_ptr<render::Camera> camera;
     std::unique_ptr<scene::maincharacter::MainCharacter> mainCharacter;
     std::unique_ptr<scene::terrain::Terrain> terrain;
     std::unique_ptr<scene::skybox::SkyBox> skyBox;
+    float timeLeft = 30.0f;        // seconds on the order clock
+    int shownSeconds = 30;         // the whole second last seen on the clock
+    int money = 50;
+    int enemySpawnInterval = 5;    // seconds between enemies once the clock ran out
+    float enemySpawnTimer = 5.0f;  // countdown to the next enemy
+    int timeBonus = 20;            // seconds a completed pizza puts on the clock
+    float penaltyRate = 0.25f;     // share of the money a wrong ingredient costs from 50 up
 
 private:
     void initWindow(int argc, char** argv);
     void readCommandLine(int argc, char** argv);
     void init();
+    void runClock(float dt);
+    void runEnemyWaves(float dt);
+    void payOrCharge();
+    void showOnHud();
+    void checkGameOver();
+    void drawPopulations();
     void drawLitPass();
 };
 

@@ -6,6 +6,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <iostream>
+
+#ifdef __linux__
+#include <dlfcn.h>
+#endif
 
 namespace pizzeria::sound {
 
@@ -29,6 +34,81 @@ int bytesPerFrame() {
         return kOutputChannels * 2;
     }
     return std::max(1, channels * int(SDL_AUDIO_BITSIZE(format) / 8));
+}
+
+// Opens the driver SDL picks: the one the user named, else the first that
+// works.
+bool openOutput() {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        return false;
+    }
+    if (Mix_OpenAudio(kFrequency, MIX_DEFAULT_FORMAT, kOutputChannels, kBufferFrames) != 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    return true;
+}
+
+// The environment variable is the user's choice (SDL also ranks it above the
+// fallback's hint of the same name); a hint alone is not.
+bool driverChosen() {
+    const char* driver = SDL_getenv("SDL_AUDIODRIVER");
+    return driver && *driver;
+}
+
+// SDL's dummy driver consumes the mix in real time, so tracks advance as if
+// heard. Set as a hint of normal priority, so a driver forced with override
+// priority still decides.
+bool openSilentOutput() {
+    if (!SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy")) {
+        return false;
+    }
+    const bool opened = openOutput();
+    // A later engine tries the real device again.
+    SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+    return opened;
+}
+
+// ALSA prints several lines of its own on a machine without sound cards; while
+// the default device is only being probed they would bury the one warning.
+class QuietAlsa {
+public:
+#ifdef __linux__
+    QuietAlsa() : library(dlopen("libasound.so.2", RTLD_LAZY)) {
+        setHandler(&ignore);
+    }
+    ~QuietAlsa() {
+        setHandler(nullptr); // back to ALSA's own printing
+        if (library) {
+            dlclose(library);
+        }
+    }
+#else
+    QuietAlsa() = default;
+#endif
+    QuietAlsa(const QuietAlsa&) = delete;
+    QuietAlsa& operator=(const QuietAlsa&) = delete;
+
+private:
+#ifdef __linux__
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+
+    static void ignore(const char*, int, const char*, int, const char*, ...) {}
+
+    void setHandler(Handler handler) {
+        void* setter = library ? dlsym(library, "snd_lib_error_set_handler") : nullptr;
+        if (setter) {
+            reinterpret_cast<int (*)(Handler)>(setter)(handler);
+        }
+    }
+
+    void* library;
+#endif
+};
+
+bool openDefaultOutput() {
+    QuietAlsa quiet;
+    return openOutput();
 }
 
 } // namespace
@@ -94,12 +174,20 @@ std::unique_ptr<MixerEngine> MixerEngine::create() {
     // SDL would otherwise take over SIGINT and SIGTERM for events nobody
     // reads, and Ctrl+C could no longer end the game.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (engineOpen || SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    if (engineOpen) {
         return nullptr;
     }
-    if (Mix_OpenAudio(kFrequency, MIX_DEFAULT_FORMAT, kOutputChannels, kBufferFrames) != 0) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return nullptr;
+    if (driverChosen()) {
+        // A driver the user named is respected, even when it fails.
+        if (!openOutput()) {
+            return nullptr;
+        }
+    } else if (!openDefaultOutput()) {
+        // Without a sound device the game is still playable, only silent.
+        if (!openSilentOutput()) {
+            return nullptr;
+        }
+        std::cerr << "WARNING: no sound device found, playing silently" << std::endl;
     }
     // Without MP3 support the music fails to start, which its caller reports.
     Mix_Init(MIX_INIT_MP3);

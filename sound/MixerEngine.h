@@ -24,8 +24,11 @@ class MixerVoice;
 // the others.
 class MixerEngine final : public AudioEngine {
 public:
-    // Opens the default audio device; null when SDL finds none, or while
-    // another MixerEngine is open (SDL_mixer's state is process-wide).
+    // Opens the default audio device. Where none opens and SDL_AUDIODRIVER
+    // is unset, plays silently on SDL's dummy driver after one warning on
+    // standard error. Null when even that fails, when the driver named in
+    // SDL_AUDIODRIVER fails (the user's choice is kept), or while another
+    // MixerEngine is open (SDL_mixer's state is process-wide).
     static std::unique_ptr<MixerEngine> create();
     ~MixerEngine() override;
     MixerEngine(const MixerEngine&) = delete;

@@ -8,7 +8,7 @@ packages=(
   libglfw3-dev libglew-dev libglm-dev libassimp-dev libdevil-dev
   libfreetype-dev libsdl2-dev libsdl2-mixer-dev libmp3lame-dev fonts-hack-ttf
   libgtest-dev libgmock-dev libbenchmark-dev
-  libx11-dev xvfb xauth libgl1-mesa-dri x11-utils
+  libx11-dev xvfb xauth libgl1-mesa-dri x11-utils xdotool
 )
 
 missing=()

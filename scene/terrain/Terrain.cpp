@@ -1,11 +1,13 @@
 #include "scene/terrain/Terrain.h"
 
+#include "app/Console.h"
 #include "assets/ImageLoader.h"
 
 #include <glm/gtc/matrix_transform.hpp>
 
 #include <algorithm>
 #include <cmath>
+#include <iostream>
 
 namespace pizzeria::scene::terrain {
 
@@ -22,6 +24,12 @@ Terrain::Terrain(std::string heightmapFile_, std::string textureFile_)
 
 void Terrain::loadHeightmap() {
     const assets::RgbImage image = assets::loadRgbImage(heightmapFile);
+    if (image.width < 2 || image.height < 2) {
+        // A grid needs two vertices per side; fewer would divide by zero.
+        std::cout << "ERROR: Heightmap too small - needs at least 2 x 2 pixels: " << heightmapFile
+                  << std::endl;
+        app::exitAfterPause(1);
+    }
     heights.assign(std::size_t(image.height), std::vector<float>(std::size_t(image.width)));
     for (int r = 0; r < image.height; ++r) {
         for (int c = 0; c < image.width; ++c) {
@@ -38,7 +46,6 @@ void Terrain::buildGrid() {
     const int n = resolution;
     std::vector<assets::Vertex> vertices;
     std::vector<std::uint32_t> indices;
-    // A grid needs two vertices per side; a smaller image leaves no ground to draw.
     if (n >= 2) {
         const float last = float(n - 1);
         vertices.reserve(std::size_t(n) * n);

@@ -86,9 +86,22 @@ TEST_F(TerrainHeights, NarrowImageNeverReadsPastItsColumns) {
     EXPECT_EQ(terrain->heightAt(120.0f, 120.0f), 0.0f);
 }
 
-TEST_F(TerrainHeights, SinglePixelImageHasNoGroundAboveZero) {
-    auto terrain = world.make(1, 1, [](int, int) { return 255; });
-    EXPECT_EQ(terrain->heightAt(0.0f, 0.0f), 0.0f);
+TEST_F(TerrainHeights, HeightmapBelowTwoByTwoPixelsEndsTheGame) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    for (auto [w, h] : {std::pair{1, 1}, {1, 5}, {5, 1}}) {
+        const std::string map = scenetest::writeHeightmap(world.dir, "thin.png", w, h,
+                                                          [](int, int) { return 255; });
+        EXPECT_EXIT(
+            {
+                std::cout.rdbuf(std::cerr.rdbuf());
+                Terrain(map, world.texture);
+            },
+            testing::ExitedWithCode(1),
+            // The dying child writes its own copy of the map in a folder of its own.
+            testing::AllOf(
+                testing::HasSubstr("ERROR: Heightmap too small - needs at least 2 x 2 pixels: "),
+                testing::HasSubstr("/thin.png\n")));
+    }
 }
 
 TEST_F(TerrainHeights, UnreadableHeightmapEndsWithDevILsError) {

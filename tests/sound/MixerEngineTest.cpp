@@ -8,6 +8,7 @@
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 
 namespace fs = std::filesystem;
@@ -118,6 +119,15 @@ TEST_F(MixerEngineTest, OnlyOneEngineIsOpenAtATime) {
     engine.reset();
     engine = MixerEngine::create();
     EXPECT_NE(engine, nullptr);
+}
+
+TEST_F(MixerEngineTest, ChosenDriverOpensWithoutAWarning) {
+    engine.reset();
+    testing::internal::CaptureStderr();
+    engine = MixerEngine::create();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    ASSERT_NE(engine, nullptr);
+    EXPECT_STREQ(SDL_GetCurrentAudioDriver(), std::getenv("SDL_AUDIODRIVER"));
 }
 
 TEST_F(MixerEngineTest, EveryGeneratedSoundDecodes) {

@@ -6,14 +6,21 @@
 namespace testsupport {
 
 GlContext::GlContext(int width, int height) {
-    if (!glfwInit()) {
+    // A busy Xvfb now and then refuses a connection; try a few times.
+    bool initialised = false;
+    for (int attempt = 0; attempt < 5 && !initialised; ++attempt) {
+        initialised = glfwInit() == GLFW_TRUE;
+    }
+    if (!initialised) {
         return;
     }
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-    window = glfwCreateWindow(width, height, "pizzeria-test", nullptr, nullptr);
+    for (int attempt = 0; attempt < 5 && window == nullptr; ++attempt) {
+        window = glfwCreateWindow(width, height, "pizzeria-test", nullptr, nullptr);
+    }
     if (window == nullptr) {
         glfwTerminate();
         return;

@@ -1,0 +1,121 @@
+#include "hud/TextRenderer.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <algorithm>
+#include <iostream>
+
+namespace pizzeria::hud {
+
+namespace {
+
+const Character emptyCharacter{};
+
+} // namespace
+
+TextRenderer::TextRenderer(int height) {
+    // FreeType treats a zero size as "unset"; a tiny window still gets 1 pixel.
+    loadGlyphs(std::max(1, int(height * 0.15)));
+
+    glGenVertexArrays(1, &vao);
+    glGenBuffers(1, &vbo);
+    glBindVertexArray(vao);
+    glBindBuffer(GL_ARRAY_BUFFER, vbo);
+    glBufferData(GL_ARRAY_BUFFER, sizeof(Quad), nullptr, GL_DYNAMIC_DRAW);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, 4 * sizeof(float), nullptr);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindVertexArray(0);
+}
+
+void TextRenderer::loadGlyphs(int pixelHeight) {
+    FT_Library library = nullptr;
+    if (FT_Init_FreeType(&library) != 0) {
+        std::cout << "ERROR FREETYPE: Could not init FreeType Library" << std::endl;
+        return;
+    }
+    FT_Face face = nullptr;
+    if (FT_New_Face(library, fontPath.c_str(), 0, &face) != 0) {
+        // Without a face no glyph can load: the text stays invisible, the game goes on.
+        std::cout << "ERROR FREETYPE: Failed to load font" << std::endl;
+        FT_Done_FreeType(library);
+        return;
+    }
+    FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixelHeight));
+
+    // Glyph rows are tightly packed bytes. Left this way for every later upload.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    for (int code = 0; code < 128; ++code) {
+        if (FT_Load_Char(face, FT_ULong(code), FT_LOAD_RENDER) != 0) {
+            std::cout << "ERROR FREETYTPE: Failed to load Glyph" << std::endl;
+            continue;
+        }
+        const FT_GlyphSlot slot = face->glyph;
+        GLuint texture = 0;
+        glGenTextures(1, &texture);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RED, GLsizei(slot->bitmap.width),
+                     GLsizei(slot->bitmap.rows), 0, GL_RED, GL_UNSIGNED_BYTE, slot->bitmap.buffer);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        // Most lines draw at a fifth of the raster size; plain bilinear sampling
+        // would skip texels there and leave ragged, uneven strokes.
+        if (slot->bitmap.width > 0 && slot->bitmap.rows > 0) {
+            glGenerateMipmap(GL_TEXTURE_2D);
+        }
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        characters[char(code)] = Character{texture,
+                                           {int(slot->bitmap.width), int(slot->bitmap.rows)},
+                                           {slot->bitmap_left, slot->bitmap_top},
+                                           std::uint32_t(slot->advance.x)};
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
+}
+
+const Character& TextRenderer::glyph(char c) const {
+    // A map lookup, so bytes above 127 (negative chars) can never index past the table.
+    const auto found = characters.find(c);
+    return found == characters.end() ? emptyCharacter : found->second;
+}
+
+TextRenderer::Quad TextRenderer::quad(const Character& ch, float x, float y, float scale) {
+    const float xpos = x + float(ch.bearing.x) * scale;
+    const float ypos = y - float(ch.size.y - ch.bearing.y) * scale;
+    const float w = float(ch.size.x) * scale;
+    const float h = float(ch.size.y) * scale;
+    const float top = ypos + h;
+    const float right = xpos + w;
+    // Two triangles; v = 0 is the bitmap's top row.
+    return {xpos, top, 0, 0, xpos,  ypos, 0, 1, right, ypos, 1, 1,
+            xpos, top, 0, 0, right, ypos, 1, 1, right, top,  1, 0};
+}
+
+float TextRenderer::advance(const Character& ch, float scale) {
+    return float(ch.advance >> 6) * scale;
+}
+
+void TextRenderer::renderText(const render::Shader& shader, const std::string& text, float x,
+                              float y, float scale, glm::vec3 color) {
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glUniform3f(glGetUniformLocation(shader.program, "textureColor"), color.r, color.g, color.b);
+    glActiveTexture(GL_TEXTURE0);
+    glBindVertexArray(vao);
+    for (const char c : text) {
+        const Character& ch = glyph(c);
+        const Quad vertices = quad(ch, x, y, scale);
+        glBindTexture(GL_TEXTURE_2D, ch.textureId);
+        glBindBuffer(GL_ARRAY_BUFFER, vbo);
+        glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof(vertices), vertices.data());
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        glDrawArrays(GL_TRIANGLES, 0, 6);
+        x += advance(ch, scale);
+    }
+    glBindVertexArray(0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+} // namespace pizzeria::hud

@@ -1,0 +1,231 @@
+// The rules of play, driven frame by frame on the real game: the order clock,
+// payments and penalties, enemy waves, pause and game over.
+#include "app/Game.h"
+#include "app/GameSettings.h"
+#include "sound/SoundManager.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+using pizzeria::app::Game;
+using pizzeria::app::gameSettings;
+using pizzeria::app::GameSettings;
+
+namespace {
+
+// One game for the whole suite (it owns a window); each test starts from
+// fresh rules, populations and cook.
+class Rules : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        previous = std::filesystem::current_path();
+        std::filesystem::current_path(PIZZERIA_RUN_DIR);
+        char name[] = "pizzeria";
+        char* argv[] = {name, nullptr};
+        game = new Game(1, argv);
+    }
+    static void TearDownTestSuite() {
+        delete game;
+        game = nullptr;
+        std::filesystem::current_path(previous);
+    }
+
+    void SetUp() override {
+        ASSERT_NE(game, nullptr);
+        gameSettings = GameSettings{};
+        pizzeria::sound::releaseSound();
+        pizzeria::sound::startSound();
+        game->timeLeft = 30.0f;
+        game->shownSeconds = 30;
+        game->money = 50;
+        game->enemySpawnTimer = 5.0f;
+        game->hud->playing = true;
+        game->ingredients = std::make_unique<pizzeria::app::IngredientManager>(game->terrain.get());
+        game->enemies = std::make_unique<pizzeria::app::EnemyManager>(game->terrain.get());
+        game->mainCharacter->lives = 3;
+        game->mainCharacter->hurt = false;
+        game->mainCharacter->active = true;
+        game->collisions = std::make_unique<pizzeria::app::CollisionChecker>();
+    }
+
+    // Leaves no ingredient or enemy whose wandering would draw random numbers.
+    void emptyWorld() {
+        game->ingredients->pending.clear();
+        game->ingredients->live.clear();
+    }
+
+    static bool musicPaused(const char* key) {
+        return pizzeria::sound::findSound(key)->isPaused();
+    }
+
+    static inline Game* game = nullptr;
+    static inline std::filesystem::path previous;
+};
+
+} // namespace
+
+TEST_F(Rules, TheFirstSecondChangeReportsTheFrameRate) {
+    game->update(0.0625f); // exact in binary: 16 frames per second
+    EXPECT_EQ(game->shownSeconds, 29);
+    EXPECT_EQ(game->hud->fpsText.rfind("16fps", 0), 0u) << game->hud->fpsText;
+    game->update(0.125f);
+    EXPECT_EQ(game->shownSeconds, 29);
+    EXPECT_EQ(game->hud->fpsText.rfind("16fps", 0), 0u) << "reported once a second only";
+    EXPECT_NEAR(game->timeLeft, 29.8125f, 1e-4);
+}
+
+TEST_F(Rules, WhenTheClockRunsOutMoneyDrainsAndEnemiesComeEveryFiveSeconds) {
+    game->timeLeft = 1.0f;
+    game->shownSeconds = 1;
+    game->update(0.5f);
+    EXPECT_EQ(game->shownSeconds, 0);
+    EXPECT_EQ(game->money, 49);
+    EXPECT_FLOAT_EQ(game->enemySpawnTimer, 4.5f);
+    EXPECT_TRUE(game->enemies->live.empty());
+
+    float waited = 0.0f;
+    while (game->enemies->live.empty() && waited < 10.0f) {
+        game->update(0.25f);
+        waited += 0.25f;
+    }
+    EXPECT_NEAR(waited, 4.75f, 0.01f) << "the first enemy comes 5 s after the clock ran out";
+    ASSERT_EQ(game->enemies->live.size(), 1u);
+    for (int i = 0; i < 20; ++i) {
+        game->update(0.25f);
+    }
+    EXPECT_EQ(game->enemies->live.size(), 1u) << "the timer must fall below 0";
+    game->update(0.25f);
+    EXPECT_EQ(game->enemies->live.size(), 2u);
+    // One coin when the clock showed 0, then one for every second below.
+    EXPECT_EQ(game->money, 49 + game->shownSeconds);
+}
+
+struct PaymentCase {
+    float clock;
+    float expected;
+};
+
+class Payments : public Rules, public testing::WithParamInterface<PaymentCase> {};
+
+TEST_P(Payments, ACompletedPizzaPaysAndPutsTimeOnTheClock) {
+    emptyWorld();
+    game->timeLeft = GetParam().clock;
+    game->shownSeconds = int(std::floor(GetParam().clock));
+    game->ingredients->rightHits = 1;
+    game->ingredients->pizzasCompleted = 1;
+    game->enemies->spawn();
+    game->update(0.0f);
+    EXPECT_FLOAT_EQ(game->timeLeft, GetParam().expected);
+    EXPECT_GE(game->money, 50 + 20);
+    EXPECT_LE(game->money, 50 + 34);
+    EXPECT_EQ(game->enemies->live.front()->lives, 0) << "every enemy is struck down";
+}
+
+INSTANTIATE_TEST_SUITE_P(Clock, Payments,
+                         testing::Values(PaymentCase{-12.0f, 20.0f}, PaymentCase{7.5f, 27.5f}),
+                         [](const testing::TestParamInfo<PaymentCase>& info) {
+                             return info.param.clock < 0 ? "Expired" : "Running";
+                         });
+
+TEST_F(Rules, AWrongIngredientCostsAQuarterFromFiftyUp) {
+    emptyWorld();
+    game->ingredients->wrongHits = 1;
+    game->update(0.0f);
+    EXPECT_EQ(game->money, 37); // 50 - 12.5, cut
+}
+
+TEST_F(Rules, BelowFiftyAWrongIngredientCostsTenToTwentyNine) {
+    emptyWorld();
+    game->money = 49;
+    game->ingredients->wrongHits = 1;
+    game->update(0.0f);
+    EXPECT_GE(game->money, 49 - 29);
+    EXPECT_LE(game->money, 49 - 10);
+}
+
+TEST_F(Rules, APenaltyThatTakesEverythingEndsTheGameAtOnce) {
+    emptyWorld();
+    // With nothing else drawing random numbers, the penalty is the first draw.
+    unsigned seed = 1;
+    for (; seed < 1000; ++seed) {
+        std::srand(seed);
+        if (std::rand() % 20 + 10 >= 12) {
+            break;
+        }
+    }
+    std::srand(seed);
+    game->money = 12;
+    game->ingredients->wrongHits = 1;
+    game->update(0.0f);
+    EXPECT_EQ(game->money, 0);
+    EXPECT_TRUE(gameSettings.gameOver);
+    EXPECT_FALSE(gameSettings.gameRunning);
+    EXPECT_FALSE(game->hud->playing);
+}
+
+TEST_F(Rules, RightAndWrongInOneUpdateArePaidOneFrameApart) {
+    emptyWorld();
+    game->ingredients->rightHits = 1;
+    game->ingredients->wrongHits = 1;
+    game->ingredients->pizzasCompleted = 0;
+    game->update(0.0f);
+    EXPECT_EQ(game->ingredients->rightHits, 0);
+    EXPECT_EQ(game->ingredients->wrongHits, 1);
+    EXPECT_EQ(game->money, 50);
+    game->update(0.0f);
+    EXPECT_EQ(game->ingredients->wrongHits, 0);
+    EXPECT_EQ(game->money, 37);
+}
+
+TEST_F(Rules, PauseFreezesTheClockAndTheMoney) {
+    game->timeLeft = 0.5f;
+    game->shownSeconds = 0;
+    gameSettings.gameRunning = false;
+    for (int i = 0; i < 120; ++i) {
+        game->update(1.0f / 60.0f);
+    }
+    EXPECT_FLOAT_EQ(game->timeLeft, 0.5f);
+    EXPECT_EQ(game->money, 50);
+    EXPECT_EQ(game->collisions->frameCounter, 0) << "no collision checks while paused";
+}
+
+TEST_F(Rules, NoMoneyEndsTheGameWithTheCooksDeathAndSilence) {
+    game->money = 0;
+    game->update(0.0f);
+    EXPECT_TRUE(gameSettings.gameOver);
+    EXPECT_FALSE(gameSettings.gameRunning);
+    EXPECT_FALSE(game->hud->playing);
+    EXPECT_EQ(game->mainCharacter->lives, 0);
+    EXPECT_TRUE(game->mainCharacter->hurt);
+    EXPECT_TRUE(musicPaused("background"));
+    EXPECT_TRUE(musicPaused("disco"));
+}
+
+TEST_F(Rules, LosingTheLastLifeEndsTheGameWithoutAnotherHit) {
+    game->mainCharacter->lives = 0;
+    game->update(0.0f);
+    EXPECT_TRUE(gameSettings.gameOver);
+    EXPECT_EQ(game->mainCharacter->lives, 0);
+    EXPECT_FALSE(game->mainCharacter->hurt);
+}
+
+TEST_F(Rules, ResumingAfterGameOverEndsItAgain) {
+    game->money = 0;
+    game->update(0.0f);
+    gameSettings.gameRunning = true; // F1
+    game->update(0.0f);
+    EXPECT_FALSE(gameSettings.gameRunning);
+    EXPECT_TRUE(gameSettings.gameOver);
+}
+
+TEST_F(Rules, TheHudShowsTheRulesState) {
+    game->money = 42;
+    game->timeLeft = 12.345f;
+    game->shownSeconds = 12;
+    game->update(0.0f);
+    EXPECT_EQ(game->hud->moneyText, "$42");
+    EXPECT_EQ(game->hud->livesText, "lifes: 3");
+    EXPECT_EQ(game->hud->pizzaIngredients, game->ingredients->orderNames());
+}

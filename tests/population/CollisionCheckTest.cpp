@@ -1,0 +1,128 @@
+// The periodic check: when it runs, which boxes overlap, and the reactions of
+// the bat and the enemies it triggers.
+#include "app/CollisionChecker.h"
+#include "assets/BoxMesh.h"
+#include "scene/bat/Bat.h"
+#include "scene/enemies/Gangster.h"
+#include "scene/ingridients/Ingredients.h"
+#include "tests/population/PopulationFixture.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+
+using namespace pizzeria;
+using app::CollisionChecker;
+using scene::SceneObject;
+
+namespace {
+
+// Objects whose one box is the unit cube around their position.
+class Collisions : public poptest::World {
+protected:
+    void SetUp() override {
+        poptest::World::SetUp();
+        cube = std::make_unique<assets::Model>(std::vector<assets::Vertex>(3),
+                                               std::vector<GLuint>{0, 1, 2}, world.texture);
+        cube->boundingMeshes.push_back(assets::makeBoxMesh({glm::vec3(-0.5f), glm::vec3(0.5f)}));
+        bat = std::make_unique<scene::bat::Bat>(terrain.get());
+    }
+
+    void give(SceneObject& object, glm::vec3 at) {
+        object.model = cube.get();
+        object.modelMatrix = glm::translate(glm::mat4(1.0f), at);
+    }
+
+    // `calls` frames that each register `listed` and call the checker.
+    void frames(int calls, const std::vector<SceneObject*>& listed) {
+        for (int i = 0; i < calls; ++i) {
+            app::clearCollisionList();
+            for (SceneObject* object : listed) {
+                app::registerCollision(object);
+            }
+            checker.check();
+        }
+    }
+
+    std::unique_ptr<assets::Model> cube;
+    CollisionChecker checker;
+    std::unique_ptr<scene::bat::Bat> bat; // loads its model in the run folder
+};
+
+} // namespace
+
+TEST_F(Collisions, BoxesMustShareVolumeToOverlap) {
+    SceneObject a;
+    SceneObject b;
+    give(a, glm::vec3(0.0f));
+    const std::vector<std::pair<glm::vec3, bool>> offsets = {
+        {{1, 0, 0}, false},       {{0, -1, 0}, false},   {{0, 0, 1}, false},
+        {{0.5f, 1.5f, 0}, false}, {{0.99f, 0, 0}, true}, {{0.5f, 0.5f, -0.5f}, true},
+        {{0, 0, 0}, true}};
+    for (const auto& [offset, expected] : offsets) {
+        give(b, offset);
+        EXPECT_EQ(CollisionChecker::overlap(a, b), expected) << offset.x << offset.y << offset.z;
+        EXPECT_EQ(CollisionChecker::overlap(b, a), expected);
+    }
+}
+
+TEST_F(Collisions, EveryThirtiethCallChecksAndNeedsTwoListedObjects) {
+    scene::ingridients::Garlic garlic(terrain.get());
+    give(*bat, glm::vec3(0.0f));
+    give(garlic, glm::vec3(0.2f));
+    for (const auto& listed : std::vector<std::vector<SceneObject*>>{{}, {bat.get()}, {&garlic}}) {
+        frames(30, listed);
+        EXPECT_EQ(checker.frameCounter, 0);
+    }
+    frames(29, {bat.get(), &garlic});
+    EXPECT_EQ(garlic.lives, 1);
+    frames(1, {bat.get(), &garlic});
+    EXPECT_EQ(garlic.lives, 0);
+}
+
+TEST_F(Collisions, TheBatKnocksEveryIngredientItTouchesInOneCheck) {
+    scene::ingridients::Bacon bacon(terrain.get());
+    scene::ingridients::Shrimp shrimp(terrain.get());
+    give(*bat, glm::vec3(0.0f));
+    give(bacon, glm::vec3(0.4f, 0.0f, 0.0f));
+    give(shrimp, glm::vec3(-0.4f, 0.0f, 0.3f)); // also overlaps the bacon
+    testing::internal::CaptureStdout();
+    frames(30, {&bacon, bat.get(), &shrimp});
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "ingridient hit by bat\ningridient hit by bat\n");
+    EXPECT_EQ(bacon.lives, 0);
+    EXPECT_EQ(shrimp.lives, 0);
+}
+
+TEST_F(Collisions, AnEnemyTouchingTheCookAtEverySecondCheckCostsALife) {
+    scene::enemies::Gangster gangster(terrain.get());
+    scene::MoveAbleObject cook(terrain.get());
+    scene::ingridients::Tomato tomato(terrain.get());
+    cook.type = SceneObject::MainCharacterType;
+    cook.lives = 3;
+    give(gangster, glm::vec3(0.0f));
+    give(cook, glm::vec3(0.5f, 0.0f, 0.0f));
+    give(tomato, glm::vec3(0.0f, 0.5f, 0.0f));
+    const std::vector<std::pair<int, int>> livesAndContacts = {{3, 1}, {2, 0}, {2, 1}, {1, 0}};
+    for (const auto& [lives, contacts] : livesAndContacts) {
+        frames(30, {&gangster, &cook, &tomato});
+        EXPECT_EQ(cook.lives, lives);
+        EXPECT_EQ(gangster.contactCount, contacts);
+    }
+    EXPECT_EQ(timesPlayed("ouchSound.mp3"), 2);
+    EXPECT_EQ(tomato.lives, 1);
+}
+
+TEST_F(Collisions, RegistrationsBeyondTwoHundredAreIgnoredSafely) {
+    scene::ingridients::Jalapeno first(terrain.get());
+    scene::ingridients::Jalapeno late(terrain.get());
+    give(*bat, glm::vec3(0.0f));
+    give(first, glm::vec3(0.0f));
+    give(late, glm::vec3(0.0f));
+    SceneObject filler; // no model, so no boxes
+    std::vector<SceneObject*> listed(250, &filler);
+    listed.insert(listed.begin(), {bat.get(), &first});
+    listed.push_back(&late);
+    frames(30, listed);
+    EXPECT_EQ(app::collisionCount, app::collisionListSize);
+    EXPECT_EQ(first.lives, 0);
+    EXPECT_EQ(late.lives, 1);
+}
