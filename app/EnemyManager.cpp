@@ -19,28 +19,29 @@ scene::enemies::Enemie* EnemyManager::spawn() {
 }
 
 void EnemyManager::update(glm::vec3 playerPosition, float dt) {
-    Enemies stayed;
+    // The lists are compacted in place, in order, so a frame allocates nothing.
+    std::size_t stayed = 0;
     for (auto& enemy : live) {
         // Below 0 counts as knocked out too: hitAll and the bat can both
         // strike an enemy before its next update.
         if (enemy->lives > 0) {
             enemy->target = playerPosition;
             enemy->update(dt);
-            stayed.push_back(std::move(enemy));
+            live[stayed++].swap(enemy);
         } else {
             dying.push_back(std::move(enemy));
         }
     }
-    live = std::move(stayed);
+    live.resize(stayed);
 
-    Enemies stillDying;
+    std::size_t stillDying = 0;
     for (auto& enemy : dying) {
         if (enemy->hurtTimer != 0.0f) {
             enemy->update(dt);
-            stillDying.push_back(std::move(enemy));
+            dying[stillDying++].swap(enemy);
         }
     }
-    dying = std::move(stillDying); // the finished ones are destroyed here
+    dying.resize(stillDying); // the finished ones are destroyed here
 }
 
 void EnemyManager::hitAll() {

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <cstring>
 #include <iostream>
 #include <sstream>
 
@@ -29,6 +30,16 @@ template <typename T> bool parseArgument(const char* text, T& value) {
     std::istringstream stream(text);
     stream >> value;
     return !stream.fail() && !stream.bad();
+}
+
+// A side no window can have: GLFW asserts on negative sizes, and beyond the
+// largest viewport OpenGL drivers accept, X or the driver fail on their own
+// (a crash rather than our message). Such sizes take the window failure path.
+constexpr int kLargestWindowSide = 16384;
+
+bool windowSizePossible(int width, int height) {
+    return width >= 1 && height >= 1 && width <= kLargestWindowSide &&
+           height <= kLargestWindowSide;
 }
 
 [[noreturn]] void failArgument(const char* message) {
@@ -57,6 +68,31 @@ void onMouseButtonEvent(GLFWwindow* /*window*/, int button, int action, int /*mo
     }
 }
 
+// GLFW's own description says why a window or context failed (no display, no
+// OpenGL 3.3), which our one-line start-up errors cannot.
+void onGlfwError(int /*code*/, const char* description) {
+    std::cerr << "GLFW error: " << (description != nullptr ? description : "unknown") << std::endl;
+}
+
+// Players without a GPU driver get Mesa's or Microsoft's CPU rasteriser
+// silently; one line explains the low frame rate.
+void reportSoftwareRenderer() {
+    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (renderer == nullptr) {
+        return;
+    }
+    static const char* const softwareNames[] = {"llvmpipe", "softpipe", "lavapipe",
+                                                "Software Rasterizer", "Basic Render Driver",
+                                                "Apple Software Renderer"};
+    for (const char* name : softwareNames) {
+        if (std::strstr(renderer, name) != nullptr) {
+            std::cout << "OpenGL renderer \"" << renderer
+                      << "\" is a software rasteriser: expect a low frame rate" << std::endl;
+            return;
+        }
+    }
+}
+
 } // namespace
 
 Game::Game(int argc, char** argv) {
@@ -64,6 +100,7 @@ Game::Game(int argc, char** argv) {
 }
 
 void Game::initWindow(int argc, char** argv) {
+    glfwSetErrorCallback(onGlfwError);
     if (!glfwInit()) {
         std::cerr << "ERROR: Could not init glfw." << std::endl;
         exitAfterPause(1);
@@ -79,7 +116,9 @@ void Game::initWindow(int argc, char** argv) {
         monitor = glfwGetPrimaryMonitor();
         glfwWindowHint(GLFW_REFRESH_RATE, refreshRate);
     }
-    window = glfwCreateWindow(width, height, "Pizzeria", monitor, nullptr);
+    window = windowSizePossible(width, height)
+                 ? glfwCreateWindow(width, height, "Pizzeria", monitor, nullptr)
+                 : nullptr;
     if (window == nullptr) {
         std::cerr << "ERROR: Could not open window." << std::endl;
         glfwTerminate();
@@ -87,6 +126,11 @@ void Game::initWindow(int argc, char** argv) {
     }
     glfwMakeContextCurrent(window);
     glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
+    // Unaccelerated motion where the platform has it: mouse look then ignores
+    // the desktop's pointer acceleration.
+    if (glfwRawMouseMotionSupported()) {
+        glfwSetInputMode(window, GLFW_RAW_MOUSE_MOTION, GLFW_TRUE);
+    }
 
     glewExperimental = GL_TRUE;
     const GLenum glewStatus = glewInit();
@@ -103,6 +147,8 @@ void Game::initWindow(int argc, char** argv) {
     glClearColor(0.1f, 0.1f, 0.1f, 0.0f);
     glViewport(0, 0, width, height);
     init();
+    // After the start-up messages, so a data error is still the first line.
+    reportSoftwareRenderer();
 }
 
 void Game::readCommandLine(int argc, char** argv) {

@@ -60,28 +60,29 @@ ingr::Ingridient* IngredientManager::spawn(int kind) {
 }
 
 void IngredientManager::update(float dt) {
-    Ingredients stayed;
+    // The lists are compacted in place, in order, so a frame allocates nothing.
+    std::size_t stayed = 0;
     for (auto& ingredient : live) {
         // Below 0 counts as knocked out too, so an ingredient hit twice still leaves.
         if (ingredient->lives > 0) {
             ingredient->update(dt);
-            stayed.push_back(std::move(ingredient));
+            live[stayed++].swap(ingredient);
         } else {
             const int kind = ingredient->kind;
             dying.push_back(std::move(ingredient));
             collect(kind);
         }
     }
-    live = std::move(stayed);
+    live.resize(stayed);
 
-    Ingredients stillDying;
+    std::size_t stillDying = 0;
     for (auto& ingredient : dying) {
         if (ingredient->hurtTimer != 0.0f) {
             ingredient->update(dt);
-            stillDying.push_back(std::move(ingredient));
+            dying[stillDying++].swap(ingredient);
         }
     }
-    dying = std::move(stillDying); // the finished ones are destroyed here
+    dying.resize(stillDying); // the finished ones are destroyed here
 
     for (auto& ingredient : pending) {
         live.push_back(std::move(ingredient));
