@@ -13,6 +13,7 @@ uniform mat4 projection;
 uniform int culling;
 uniform vec4 nearP;
 
+// Position and normal in view space, as the occlusion pass reads them with "projection".
 void main()
 {
     vec4 worldPos = model * vec4(aPos, 1.0);
@@ -21,9 +22,9 @@ void main()
     Normal = mat3(transpose(inverse(view * model))) * aNormal;
     TexCoords = aTexCoords;
 
-    vec4 eye = inverse(view) * vec4(0.0, 0.0, 0.0, 1.0);
-    float ahead = dot(worldPos.xyz - eye.xyz, normalize(nearP.xyz + vec3(1e-6)));
-    gl_ClipDistance[0] = culling == 1 ? ahead : 1.0;
+    // The same clip plane as "default" (see there).
+    vec3 eye = -transpose(mat3(view)) * view[3].xyz;
+    gl_ClipDistance[0] = culling == 1 ? dot(worldPos.xyz - eye, nearP.xyz) : 1.0;
     gl_ClipDistance[1] = 1.0;
     gl_ClipDistance[2] = 1.0;
     gl_Position = projection * viewPos;

@@ -28,27 +28,59 @@ uniform float blinn;
 uniform float shadows;
 uniform float celShading;
 uniform sampler2D shadowMap;
+uniform mat4 lightSpaceMatrix;
 
-float shadowFactor(vec3 normal, vec3 lightDir)
+// Fraction of the light blocked, 0 (lit) to 1 (shadowed).
+float shadowFactor(float cosTheta)
 {
     vec3 coords = FragPosLightSpace.xyz / FragPosLightSpace.w * 0.5 + 0.5;
     if (coords.z > 1.0)
         return 0.0;
-    // A slope-scaled bias keeps lit hillsides free of acne.
-    float bias = max(0.004 * (1.0 - dot(normal, lightDir)), 0.0008);
-    vec2 texel = 1.0 / vec2(textureSize(shadowMap, 0));
+    // Facing away from the light: diffuse is zero already, and the map's
+    // precision there is no better than the bias.
+    if (cosTheta <= 0.0)
+        return 1.0;
+
+    vec2 size = vec2(textureSize(shadowMap, 0));
+    // World extent of one texel and depth per world unit, from the light's
+    // orthographic matrix, so the bias follows the frustum.
+    float texelWorld = 2.0 / length(vec3(lightSpaceMatrix[0][0], lightSpaceMatrix[1][0],
+                                         lightSpaceMatrix[2][0])) / size.x;
+    float depthPerUnit = 0.5 * length(vec3(lightSpaceMatrix[0][2], lightSpaceMatrix[1][2],
+                                           lightSpaceMatrix[2][2]));
+    // Slope-scaled: the moon is low (about 20 degrees), so flat ground is a
+    // steep receiver whose depth changes quickly across the filter footprint.
+    float tanTheta = min(sqrt(1.0 - cosTheta * cosTheta) / cosTheta, 8.0);
+    float bias = texelWorld * (0.5 + 1.2 * tanTheta) * depthPerUnit;
+    float receiver = coords.z - bias;
+
+    // Percentage-closer filtering as three bilinear taps per axis: weights
+    // (1 - f, 1, 1, f) / 3 over a 4 x 4 block of texels, for soft edges
+    // without the blockiness of nearest lookups.
+    vec2 position = coords.xy * size - 0.5;
+    vec2 base = floor(position);
+    vec2 f = position - base;
+    vec4 wx = vec4(1.0 - f.x, 1.0, 1.0, f.x);
+    vec4 wy = vec4(1.0 - f.y, 1.0, 1.0, f.y);
     float shadow = 0.0;
-    for (int x = -1; x <= 1; ++x)
-        for (int y = -1; y <= 1; ++y) {
-            float closest = texture(shadowMap, coords.xy + vec2(x, y) * texel).r;
-            shadow += coords.z - bias > closest ? 1.0 : 0.0;
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            vec2 uv = (base + vec2(float(x) - 1.0, float(y) - 1.0) + 0.5) / size;
+            float blocked = receiver > texture(shadowMap, uv).r ? 1.0 : 0.0;
+            shadow += blocked * wx[x] * wy[y];
         }
-    return shadow / 9.0;
+    }
+    shadow /= 9.0;
+
+    // Fade out towards the map's edge so its border never shows as a line.
+    vec2 edge = min(coords.xy, 1.0 - coords.xy);
+    return shadow * clamp(min(edge.x, edge.y) * 20.0, 0.0, 1.0);
 }
 
-float band(float value, float levels)
+// Cel shading: a few flat tones instead of a smooth ramp.
+float celBand(float light)
 {
-    return floor(value * levels + 0.5) / levels;
+    return light > 0.65 ? 1.0 : light > 0.3 ? 0.6 : light > 0.05 ? 0.3 : 0.0;
 }
 
 void main()
@@ -58,23 +90,34 @@ void main()
     vec3 lightDir = normalize(globalLight.position - FragPos);
     vec3 viewDir = normalize(viewPosition - FragPos);
 
-    float diff = max(dot(normal, lightDir), 0.0);
+    float cosTheta = dot(normal, lightDir);
+    float diff = max(cosTheta, 0.0);
+    // Same exponent for both: Blinn-Phong's highlight is wider and stays
+    // round at grazing angles, Phong's is tight and cut off.
+    float shininess = max(material.shininess, 1.0);
     float spec;
     if (blinn > 0.5) {
         vec3 halfway = normalize(lightDir + viewDir);
-        spec = pow(max(dot(normal, halfway), 0.0), max(material.shininess, 1.0) * 2.0);
+        spec = pow(max(dot(normal, halfway), 0.0), shininess);
     } else {
         vec3 reflected = reflect(-lightDir, normal);
-        spec = pow(max(dot(viewDir, reflected), 0.0), max(material.shininess, 1.0));
+        spec = pow(max(dot(viewDir, reflected), 0.0), shininess);
     }
-    if (celShading > 0.5) {
-        diff = band(diff, 3.0);
+    // No highlight on a side the light does not reach.
+    spec *= step(0.0, cosTheta);
+
+    float lit = 1.0 - (shadows > 0.5 ? shadowFactor(cosTheta) : 0.0);
+    float light = diff * lit;
+    spec *= lit;
+    // The sky dome (radius 300 about the origin; the terrain lies within 180)
+    // keeps its smooth moonlit gradient: hard bands on the backdrop read as a fault.
+    if (celShading > 0.5 && length(FragPos) < 250.0) {
+        light = celBand(light);
         spec = step(0.5, spec);
     }
 
-    float shadow = shadows > 0.5 ? shadowFactor(normal, lightDir) : 0.0;
     vec3 ambient = globalLight.ambient * material.ambient * albedo;
-    vec3 diffuse = globalLight.diffuse * material.diffuse * diff * albedo;
+    vec3 diffuse = globalLight.diffuse * material.diffuse * light * albedo;
     vec3 specular = globalLight.specular * material.specular * spec;
-    FragColor = vec4(ambient + (1.0 - shadow) * (diffuse + specular), 1.0);
+    FragColor = vec4(ambient + diffuse + specular, 1.0);
 }

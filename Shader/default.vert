@@ -15,18 +15,26 @@ uniform mat4 lightSpaceMatrix;
 uniform int culling;
 uniform vec4 nearP; // xyz: viewing direction, w: distance of the eye from the origin
 
+// Shadow-map texels are 200 / 5120 world units wide; looking the map up this
+// far off the surface keeps lit slopes from shadowing themselves.
+const float normalOffset = 0.05;
+
 void main()
 {
     vec4 worldPos = model * vec4(aPos, 1.0);
     FragPos = worldPos.xyz;
     Normal = mat3(transpose(inverse(model))) * aNormal;
     TexCoords = aTexCoords;
-    FragPosLightSpace = lightSpaceMatrix * worldPos;
+    float normalLength = length(Normal);
+    vec3 offset = normalLength > 0.0 ? Normal / normalLength * normalOffset : vec3(0.0);
+    FragPosLightSpace = lightSpaceMatrix * vec4(worldPos.xyz + offset, 1.0);
 
-    // With culling on, whatever lies behind the plane through the eye that
-    // faces the viewing direction is clipped.
-    vec4 eye = inverse(view) * vec4(0.0, 0.0, 0.0, 1.0);
-    float ahead = dot(worldPos.xyz - eye.xyz, normalize(nearP.xyz + vec3(1e-6)));
+    // Culling clips what lies behind the plane through the eye that faces the
+    // viewing direction. The eye comes from "view": the plane constant in
+    // nearP.w is the eye's distance from the origin, which is the plane's
+    // offset only while the camera looks through the origin.
+    vec3 eye = -transpose(mat3(view)) * view[3].xyz;
+    float ahead = dot(worldPos.xyz - eye, nearP.xyz);
     gl_ClipDistance[0] = culling == 1 ? ahead : 1.0;
     gl_ClipDistance[1] = 1.0;
     gl_ClipDistance[2] = 1.0;

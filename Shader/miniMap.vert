@@ -12,9 +12,10 @@ uniform vec4 nearP;
 void main()
 {
     vec4 worldPos = model * vec4(aPos, 1.0);
-    vec4 eye = inverse(view) * vec4(0.0, 0.0, 0.0, 1.0);
-    float ahead = dot(worldPos.xyz - eye.xyz, normalize(nearP.xyz + vec3(1e-6)));
-    gl_ClipDistance[0] = culling == 1 ? ahead : 1.0;
+    // The camera's clip plane (see "default"): with culling on, the map shows
+    // only what lies ahead of the camera.
+    vec3 eye = -transpose(mat3(view)) * view[3].xyz;
+    gl_ClipDistance[0] = culling == 1 ? dot(worldPos.xyz - eye, nearP.xyz) : 1.0;
     gl_ClipDistance[1] = 1.0;
     gl_ClipDistance[2] = 1.0;
     gl_Position = lightSpaceMatrix * worldPos;

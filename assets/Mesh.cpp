@@ -58,7 +58,7 @@ void Mesh::draw(const render::Shader& shader) const {
     }
 }
 
-std::vector<glm::vec3> Mesh::corners() const {
+const std::vector<glm::vec3>& Mesh::corners() const {
     if (cornerList.empty()) {
         // On a box mesh only the z faces' vertices are needed: together they
         // are all eight corners, each exactly once.

@@ -34,7 +34,7 @@ public:
 
     // Positions of the vertices whose normal points along z (on a box mesh
     // its eight corners); found on the first call and kept.
-    std::vector<glm::vec3> corners() const;
+    const std::vector<glm::vec3>& corners() const;
 
     std::vector<Vertex> vertices;
     std::vector<GLuint> indices;

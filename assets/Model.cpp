@@ -45,7 +45,8 @@ std::vector<BoundingBox> Model::boundingBoxes(const glm::mat4& modelMatrix) cons
     std::vector<BoundingBox> boxes;
     boxes.reserve(boundingMeshes.size());
     for (const auto& boxMesh : boundingMeshes) {
-        const std::vector<glm::vec3> corners = boxMesh->corners();
+        // By reference: the collision check asks for every ordered pair.
+        const std::vector<glm::vec3>& corners = boxMesh->corners();
         BoundingBox box;
         for (std::size_t i = 0; i < corners.size(); ++i) {
             // No division by w: model matrices are affine.

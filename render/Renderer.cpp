@@ -30,6 +30,11 @@ bool uploadsCulling(const std::string& name) {
     return name == "default" || name == "SSAOGeo" || name == "miniMap";
 }
 
+// Passes that draw depth maps or text, never the wireframe view of the scene.
+bool drawsFilled(const std::string& name) {
+    return name == "shadowmap" || name == "miniMap" || name == "text";
+}
+
 GLint location(const Shader& shader, const char* name) {
     return glGetUniformLocation(shader.program, name);
 }
@@ -139,6 +144,9 @@ Shader* Renderer::useShader(const std::string& name) {
     Shader& shader = *found->second;
     app::GameSettings& settings = app::gameSettings;
     glUseProgram(shader.program);
+    if (drawsFilled(name)) {
+        passPolygonMode = beginFilled();
+    }
 
     if (name == "text" && settings.blendingEnabled) {
         glEnable(GL_BLEND);
@@ -211,6 +219,9 @@ Shader* Renderer::useShader(const std::string& name) {
 
 void Renderer::endPass(const std::string& name) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    if (drawsFilled(name)) {
+        endFilled(passPolygonMode);
+    }
     if (name == "default") {
         shadowDebugView();
         if (app::gameSettings.ssaoDebug) {
@@ -256,9 +267,23 @@ void Renderer::drawQuad(float depth) {
         glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 5 * sizeof(float),
                               reinterpret_cast<void*>(3 * sizeof(float)));
     }
+    const GLint mode = beginFilled();
     glBindVertexArray(quadVAO);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     glBindVertexArray(0);
+    endFilled(mode);
+}
+
+GLint Renderer::beginFilled() {
+    // The core profile has one mode for both faces, but the query may write two values.
+    GLint mode[2] = {GL_FILL, GL_FILL};
+    glGetIntegerv(GL_POLYGON_MODE, mode);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    return mode[0];
+}
+
+void Renderer::endFilled(GLint mode) {
+    glPolygonMode(GL_FRONT_AND_BACK, GLenum(mode));
 }
 
 void Renderer::drawMiniMap() {
@@ -267,10 +292,9 @@ void Renderer::drawMiniMap() {
     }
     const Shader& shader = *useShader("renderFBO");
     glViewport(10, 10, width / 4, height / 4);
-    // While the occlusion is debugged full-window, the inset shows the raw
-    // (unblurred) occlusion beside it instead of the map.
-    const bool showOcclusion = app::gameSettings.ssaoEnabled && app::gameSettings.ssaoDebug;
-    drawDepthInset(shader, showOcclusion ? ssaoColorTexture : miniMapDepthTexture);
+    // Always the map's own depth, also while the occlusion is debugged: the
+    // full-window view shows the occlusion already.
+    drawDepthInset(shader, miniMapDepthTexture, InsetSource::MiniMap);
 }
 
 glm::mat4 Renderer::lightSpaceMatrix() const {
@@ -437,7 +461,7 @@ void Renderer::shadowDebugView() {
     }
     const Shader& shader = debugViewShader();
     glViewport(width - width / 4 - 10, 10, width / 4, height / 4);
-    drawDepthInset(shader, shadowDepthTexture);
+    drawDepthInset(shader, shadowDepthTexture, InsetSource::ShadowMap);
 }
 
 void Renderer::ssaoDebugView() {
@@ -445,7 +469,7 @@ void Renderer::ssaoDebugView() {
         return;
     }
     // Full window: the viewport is the window's already.
-    drawDepthInset(debugViewShader(), ssaoBlurTexture);
+    drawDepthInset(debugViewShader(), ssaoBlurTexture, InsetSource::Occlusion);
 }
 
 Shader& Renderer::debugViewShader() {
@@ -457,7 +481,8 @@ Shader& Renderer::debugViewShader() {
     return shader;
 }
 
-void Renderer::drawDepthInset(const Shader& shader, GLuint texture) {
+void Renderer::drawDepthInset(const Shader& shader, GLuint texture, InsetSource source) {
+    setInt(shader, "source", int(source));
     setFloat(shader, "near_plane", lightNearPlane);
     setFloat(shader, "far_plane", lightFarPlane);
     glActiveTexture(GL_TEXTURE0);

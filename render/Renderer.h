@@ -122,10 +122,20 @@ private:
     void shadowDebugView();
     void ssaoDebugView();
 
+    // What a "renderFBO" view shows; the program picks its colouring by it.
+    enum class InsetSource { ShadowMap = 0, MiniMap = 1, Occlusion = 2 };
+
     // "renderFBO" made current without a pass, loaded first if missing.
     Shader& debugViewShader();
     // Draws `texture` through the current "renderFBO" program into the current viewport.
-    void drawDepthInset(const Shader& shader, GLuint texture);
+    void drawDepthInset(const Shader& shader, GLuint texture, InsetSource source);
+
+    // Wireframe (F3) is for the scene's own meshes: depth maps, text and
+    // full-screen quads are always filled, and the mode is put back after.
+    // beginFilled returns the mode to hand back to endFilled.
+    static GLint beginFilled();
+    static void endFilled(GLint mode);
+    GLint passPolygonMode = GL_FILL;
 
     std::map<std::string, std::unique_ptr<Shader>> shaders;
 };

@@ -13,7 +13,7 @@ while [ -e "/tmp/.X${number}-lock" ] || [ -e "/tmp/.X11-unix/X${number}" ]; do
   number=$((number + 1))
 done
 
-Xvfb ":${number}" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb ":${number}" -screen 0 1600x1000x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb_pid=$!
 trap 'kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true' EXIT
 

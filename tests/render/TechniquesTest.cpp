@@ -1,0 +1,672 @@
+// The rendering techniques judged by their pictures: small scenes drawn
+// through the game's own programs, read back and compared by properties and
+// tolerances. A failing test keeps its window image in <build>/test-images.
+#include "tests/render/RenderFixture.h"
+
+#include <IL/il.h>
+#include <glm/gtc/constants.hpp>
+#include <glm/gtc/matrix_transform.hpp>
+#include <glm/gtc/type_ptr.hpp>
+
+#include <algorithm>
+#include <functional>
+#include <iostream>
+#include <set>
+#include <vector>
+
+using namespace rendertest;
+using pizzeria::app::gameSettings;
+using pizzeria::render::Renderer;
+
+namespace {
+
+const glm::vec3 moonPosition{150.0f, 80.0f, 150.0f};
+
+// A mesh in the game's vertex layout: position, normal, texture coordinates.
+class TestMesh {
+public:
+    TestMesh(const std::vector<float>& vertices, const std::vector<GLuint>& indices)
+        : count(GLsizei(indices.size())) {
+        glGenVertexArrays(1, &vao);
+        glGenBuffers(1, &vbo);
+        glGenBuffers(1, &ebo);
+        glBindVertexArray(vao);
+        glBindBuffer(GL_ARRAY_BUFFER, vbo);
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vertices.size() * sizeof(float)), vertices.data(),
+                     GL_STATIC_DRAW);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ebo);
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(indices.size() * sizeof(GLuint)),
+                     indices.data(), GL_STATIC_DRAW);
+        for (GLuint attribute = 0; attribute < 3; ++attribute) {
+            const std::size_t offsets[] = {0, 3, 6};
+            glEnableVertexAttribArray(attribute);
+            glVertexAttribPointer(attribute, attribute == 2 ? 2 : 3, GL_FLOAT, GL_FALSE,
+                                  8 * sizeof(float),
+                                  reinterpret_cast<void*>(offsets[attribute] * sizeof(float)));
+        }
+        glBindVertexArray(0);
+    }
+    ~TestMesh() {
+        glDeleteVertexArrays(1, &vao);
+        glDeleteBuffers(1, &vbo);
+        glDeleteBuffers(1, &ebo);
+    }
+    TestMesh(const TestMesh&) = delete;
+    TestMesh& operator=(const TestMesh&) = delete;
+
+    void draw(GLuint program, const glm::mat4& model) const {
+        glUniformMatrix4fv(uniformLocation(program, "model"), 1, GL_FALSE, glm::value_ptr(model));
+        glBindVertexArray(vao);
+        glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_INT, nullptr);
+        glBindVertexArray(0);
+    }
+
+private:
+    GLuint vao = 0, vbo = 0, ebo = 0;
+    GLsizei count = 0;
+};
+
+// A unit cube centred on the origin with one normal per face.
+std::unique_ptr<TestMesh> cube() {
+    std::vector<float> vertices;
+    std::vector<GLuint> indices;
+    for (int axis = 0; axis < 3; ++axis) {
+        for (float side : {-1.0f, 1.0f}) {
+            glm::vec3 normal(0.0f);
+            normal[axis] = side;
+            const glm::vec3 u(normal.y != 0.0f ? 1.0f : 0.0f, normal.y == 0.0f ? 1.0f : 0.0f, 0.0f);
+            const glm::vec3 v = glm::cross(normal, u);
+            const auto first = GLuint(vertices.size() / 8);
+            for (const auto& [a, b] : {std::pair{-1, -1}, {1, -1}, {1, 1}, {-1, 1}}) {
+                const glm::vec3 p = 0.5f * (normal + float(a) * u + float(b) * v);
+                vertices.insert(vertices.end(), {p.x, p.y, p.z, normal.x, normal.y, normal.z,
+                                                 0.5f * float(a + 1), 0.5f * float(b + 1)});
+            }
+            indices.insert(indices.end(),
+                           {first, first + 1, first + 2, first, first + 2, first + 3});
+        }
+    }
+    return std::make_unique<TestMesh>(vertices, indices);
+}
+
+// A unit sphere, finely divided so its shading is a smooth ramp.
+std::unique_ptr<TestMesh> sphere() {
+    constexpr int rings = 64;
+    constexpr int segments = 128;
+    std::vector<float> vertices;
+    std::vector<GLuint> indices;
+    for (int r = 0; r <= rings; ++r) {
+        const float theta = glm::pi<float>() * float(r) / rings;
+        for (int s = 0; s <= segments; ++s) {
+            const float phi = glm::two_pi<float>() * float(s) / segments;
+            const glm::vec3 p(std::sin(theta) * std::cos(phi), std::cos(theta),
+                              std::sin(theta) * std::sin(phi));
+            vertices.insert(vertices.end(),
+                            {p.x, p.y, p.z, p.x, p.y, p.z, float(s) / segments, float(r) / rings});
+        }
+    }
+    for (int r = 0; r < rings; ++r) {
+        for (int s = 0; s < segments; ++s) {
+            const auto a = GLuint(r * (segments + 1) + s);
+            const auto b = a + segments + 1;
+            indices.insert(indices.end(), {a, b, a + 1, a + 1, b, b + 1});
+        }
+    }
+    return std::make_unique<TestMesh>(vertices, indices);
+}
+
+glm::mat4 placed(const glm::vec3& centre, const glm::vec3& size) {
+    return glm::scale(glm::translate(glm::mat4(1.0f), centre), size);
+}
+
+// The window's pixels, bottom row first as GL reads them.
+struct Image {
+    int width = windowWidth;
+    int height = windowHeight;
+    std::vector<unsigned char> rgba;
+
+    static Image ofWindow() {
+        Image image;
+        image.rgba.resize(std::size_t(image.width) * image.height * 4);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, image.width, image.height, GL_RGBA, GL_UNSIGNED_BYTE, image.rgba.data());
+        return image;
+    }
+    const unsigned char* at(int x, int y) const { return &rgba[(std::size_t(y) * width + x) * 4]; }
+    int red(int x, int y) const { return at(x, y)[0]; }
+    // Mean of the three channels.
+    float grey(int x, int y) const { return (at(x, y)[0] + at(x, y)[1] + at(x, y)[2]) / 3.0f; }
+    // Mean grey of the 5 x 5 block around (x, y).
+    float greyAround(glm::ivec2 p) const {
+        float sum = 0.0f;
+        for (int dy = -2; dy <= 2; ++dy) {
+            for (int dx = -2; dx <= 2; ++dx) {
+                sum += grey(p.x + dx, p.y + dy);
+            }
+        }
+        return sum / 25.0f;
+    }
+};
+
+// Keeps the picture of a failed test for a person to look at.
+void keepIfFailed(const Image& image, const std::string& name) {
+    if (!testing::Test::HasFailure()) {
+        return;
+    }
+    const auto folder = std::filesystem::path(PIZZERIA_RUN_DIR).parent_path() / "test-images";
+    std::filesystem::create_directories(folder);
+    const std::string path = (folder / (name + ".png")).string();
+    ilInit();
+    ILuint id = 0;
+    ilGenImages(1, &id);
+    ilBindImage(id);
+    std::vector<unsigned char> opaque = image.rgba; // the window's alpha means nothing
+    for (std::size_t i = 3; i < opaque.size(); i += 4) {
+        opaque[i] = 255;
+    }
+    ilTexImage(ILuint(image.width), ILuint(image.height), 1, 4, IL_RGBA, IL_UNSIGNED_BYTE,
+               opaque.data());
+    ilRegisterOrigin(IL_ORIGIN_LOWER_LEFT); // GL's rows run bottom to top
+    ilEnable(IL_FILE_OVERWRITE);
+    ilSave(IL_PNG, path.c_str());
+    ilDeleteImages(1, &id);
+    std::cout << "kept the actual image in " << path << std::endl;
+}
+
+std::string testName() {
+    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    std::replace(name.begin(), name.end(), '/', '_');
+    return name;
+}
+
+// Window pixel of a world point seen by the renderer's camera.
+glm::ivec2 pixelOf(const Renderer& renderer, const glm::vec3& world) {
+    const glm::vec4 clip = renderer.projection * renderer.view * glm::vec4(world, 1.0f);
+    const glm::vec3 ndc = glm::vec3(clip) / clip.w;
+    return {int((ndc.x * 0.5f + 0.5f) * windowWidth), int((ndc.y * 0.5f + 0.5f) * windowHeight)};
+}
+
+void lookAt(Renderer& renderer, const glm::vec3& eye, const glm::vec3& target) {
+    renderer.viewPosition = eye;
+    renderer.viewDirection = glm::normalize(target - eye);
+    renderer.view = glm::lookAt(eye, target, glm::vec3(0, 1, 0));
+    renderer.projection =
+        glm::perspective(glm::radians(45.0f), float(windowWidth) / windowHeight, 0.1f, 500.0f);
+}
+
+struct Surface {
+    glm::vec3 specular{0.0f};
+    float shininess = 32.0f;
+    float diffuse = 1.0f;
+};
+
+// A white texture on unit 0, the moon's light and a plain material, as the
+// game's objects and Moon::setUniforms upload them.
+class Scene : public RenderFixture {
+protected:
+    void SetUp() override {
+        RenderFixture::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
+        glEnable(GL_CLIP_DISTANCE0);
+        const unsigned char white[3] = {255, 255, 255};
+        glGenTextures(1, &whiteTexture);
+        glBindTexture(GL_TEXTURE_2D, whiteTexture);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, white);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        box = cube();
+        ball = sphere();
+    }
+    void TearDown() override {
+        box.reset();
+        ball.reset();
+        glDeleteTextures(1, &whiteTexture);
+        RenderFixture::TearDown();
+    }
+
+    void prepare(GLuint program, const glm::vec3& light, const Surface& surface = {}) const {
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, whiteTexture);
+        glUniform1i(uniformLocation(program, "material.diffuseTexture"), 0);
+        glUniform3f(uniformLocation(program, "material.ambient"), 1.0f, 1.0f, 1.0f);
+        glUniform3fv(uniformLocation(program, "material.diffuse"), 1,
+                     glm::value_ptr(glm::vec3(surface.diffuse)));
+        glUniform3fv(uniformLocation(program, "material.specular"), 1,
+                     glm::value_ptr(surface.specular));
+        glUniform1f(uniformLocation(program, "material.shininess"), surface.shininess);
+        glUniform3fv(uniformLocation(program, "globalLight.position"), 1, glm::value_ptr(light));
+        glUniform3f(uniformLocation(program, "globalLight.ambient"), 0.3f, 0.3f, 0.3f);
+        glUniform3f(uniformLocation(program, "globalLight.diffuse"), 0.7f, 0.7f, 0.7f);
+        glUniform3f(uniformLocation(program, "globalLight.specular"), 1.0f, 1.0f, 1.0f);
+    }
+
+    // One frame of the game's passes with `objects` drawn in each of them.
+    void frame(Renderer& renderer, const std::function<void(GLuint)>& objects,
+               const glm::vec3& light = moonPosition, const Surface& surface = {}) const {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        if (gameSettings.shadowsEnabled) {
+            objects(renderer.useShader("shadowmap")->program);
+            renderer.endPass("shadowmap");
+        }
+        objects(renderer.useShader("miniMap")->program);
+        renderer.endPass("miniMap");
+        const GLuint lit = renderer.useShader("default")->program;
+        prepare(lit, light, surface);
+        objects(lit);
+        renderer.endPass("default");
+        if (gameSettings.ssaoEnabled) {
+            const GLuint geometry = renderer.useShader("SSAOGeo")->program;
+            prepare(geometry, light, surface);
+            objects(geometry);
+            renderer.endPass("SSAOGeo");
+        }
+    }
+
+    GLuint whiteTexture = 0;
+    std::unique_ptr<TestMesh> box;
+    std::unique_ptr<TestMesh> ball;
+};
+
+// Flat ground: the top of a thin slab at y = 0.
+glm::mat4 ground(float side = 80.0f) {
+    return placed(glm::vec3(0.0f, -0.25f, 0.0f), glm::vec3(side, 0.5f, side));
+}
+
+// The shadow tests' camera: above the origin, on the side away from the moon.
+const glm::vec3 shadowEye{-4.0f, 14.0f, 2.0f};
+
+// Where a box must hang `height` up for its shadow to fall on the origin: the
+// light matrix is orthographic along the ray from the moon to the eye.
+glm::vec3 castingOnOrigin(float height) {
+    const glm::vec3 ray = glm::normalize(shadowEye - moonPosition);
+    return ray * (height / ray.y);
+}
+
+struct ShadowCase {
+    const char* name;
+    glm::vec3 caster;     // centre of the box
+    glm::vec3 size;       // its size
+    glm::vec3 underneath; // ground that must lie in its shadow
+};
+
+class Shadows : public Scene, public testing::WithParamInterface<ShadowCase> {};
+
+} // namespace
+
+// Moonlight comes in low (about 20 degrees), so a slope-scaled bias is needed:
+// too little and lit ground shows acne (darker with shadows on), too much and
+// the shadow lets go of a caster standing on the ground (peter-panning).
+TEST_P(Shadows, CasterDarkensTheGroundUnderItAndNothingElse) {
+    const ShadowCase& c = GetParam();
+    Renderer renderer(windowWidth, windowHeight);
+    lookAt(renderer, shadowEye, glm::vec3(0.0f));
+    const auto objects = [&](GLuint program) {
+        box->draw(program, ground());
+        box->draw(program, placed(c.caster, c.size));
+    };
+
+    // Well off the diagonal along which both shadows fall.
+    const glm::vec3 openGround[] = {{3, 0, -3}, {-2, 0, 2}, {2, 0, -4}, {-3, 0, 1}};
+    float shade[2] = {};
+    float open[2][4] = {};
+    Image images[2];
+    for (bool shadows : {false, true}) {
+        gameSettings.shadowsEnabled = shadows;
+        gameSettings.shadowsChanged = true;
+        frame(renderer, objects);
+        images[shadows] = Image::ofWindow();
+        shade[shadows] = images[shadows].greyAround(pixelOf(renderer, c.underneath));
+        for (int i = 0; i < 4; ++i) {
+            open[shadows][i] = images[shadows].greyAround(pixelOf(renderer, openGround[i]));
+        }
+    }
+    EXPECT_LT(shade[1], 0.75f * shade[0]) << "lit " << shade[0] << ", shadowed " << shade[1];
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NEAR(open[1][i], open[0][i], 0.02f * open[0][i] + 1.0f) << "open ground " << i;
+    }
+    keepIfFailed(images[1], testName());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casters, Shadows,
+    testing::Values(
+        // A box hanging 3 units up, its shadow on the origin.
+        ShadowCase{"Floating", castingOnOrigin(3.0f), glm::vec3(1.5f), glm::vec3(0.0f)},
+        // A post standing on the ground: ground 0.3 behind its
+        // foot, away from the moon, is dark.
+        ShadowCase{"Standing", glm::vec3(0, 1, 0), glm::vec3(1, 2, 1),
+                   glm::vec3(-0.71f, 0.0f, -0.71f)}),
+    [](const testing::TestParamInfo<ShadowCase>& info) { return std::string(info.param.name); });
+
+namespace {
+
+using Lighting = Scene;
+
+// Pixels of the sphere (the window is cleared to black, the ambient lifts it).
+std::vector<glm::ivec2> spherePixels(const Image& image) {
+    std::vector<glm::ivec2> pixels;
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            if (image.red(x, y) > 0) {
+                pixels.emplace_back(x, y);
+            }
+        }
+    }
+    return pixels;
+}
+
+} // namespace
+
+// Same exponent for both: the half-vector lobe is about four times wider in
+// angle-squared, so Blinn-Phong's highlight on the shiny tomato is larger.
+TEST_F(Lighting, BlinnPhongWidensTheHighlightOfTheShinyTomato) {
+    gameSettings.shadowsEnabled = false;
+    Renderer renderer(windowWidth, windowHeight);
+    lookAt(renderer, glm::vec3(0, 0, 4), glm::vec3(0.0f));
+    const glm::vec3 light(60.0f, 40.0f, 30.0f);
+    const auto objects = [&](GLuint program) { ball->draw(program, glm::mat4(1.0f)); };
+    // Dimmer diffuse than the game's, so the highlight is not lost in white.
+    const Surface tomato{glm::vec3(1.0f), 256.0f, 0.4f};
+
+    frame(renderer, objects, light, Surface{glm::vec3(0.0f), 256.0f, 0.4f});
+    const Image matte = Image::ofWindow();
+    int highlight[2] = {};
+    Image shiny[2];
+    for (bool blinn : {false, true}) {
+        gameSettings.blinnPhong = blinn;
+        gameSettings.lightingChanged = true;
+        frame(renderer, objects, light, tomato);
+        shiny[blinn] = Image::ofWindow();
+        for (const glm::ivec2& p : spherePixels(shiny[blinn])) {
+            highlight[blinn] += shiny[blinn].grey(p.x, p.y) > matte.grey(p.x, p.y) + 20.0f;
+        }
+    }
+    EXPECT_GT(highlight[0], 20) << "Phong shows a highlight";
+    EXPECT_GT(highlight[1], 2 * highlight[0])
+        << "Phong " << highlight[0] << " pixels, Blinn-Phong " << highlight[1];
+    keepIfFailed(shiny[1], testName());
+}
+
+TEST_F(Lighting, CelShadingQuantisesTheSphereIntoAFewBands) {
+    gameSettings.shadowsEnabled = false;
+    Renderer renderer(windowWidth, windowHeight);
+    lookAt(renderer, glm::vec3(0, 0, 4), glm::vec3(0.0f));
+    const glm::vec3 light(60.0f, 40.0f, 30.0f);
+    const auto objects = [&](GLuint program) { ball->draw(program, glm::mat4(1.0f)); };
+    std::size_t tones[2] = {};
+    Image images[2];
+    for (bool cel : {false, true}) {
+        gameSettings.celShading = cel;
+        gameSettings.celShadingChanged = true;
+        frame(renderer, objects, light, Surface{glm::vec3(0.5f), 32.0f});
+        images[cel] = Image::ofWindow();
+        std::set<int> reds;
+        const auto pixels = spherePixels(images[cel]);
+        ASSERT_GT(pixels.size(), 50000u) << "the sphere fills a good part of the window";
+        for (const glm::ivec2& p : pixels) {
+            reds.insert(images[cel].red(p.x, p.y));
+        }
+        tones[cel] = reds.size();
+    }
+    EXPECT_GT(tones[0], 60u) << "smooth shading is a ramp";
+    EXPECT_LE(tones[1], 5u) << "bands, a highlight and the unlit side";
+    EXPECT_GE(tones[1], 3u);
+    keepIfFailed(images[1], testName());
+}
+
+namespace {
+
+// The mini-map's depth texture, row by row from the bottom.
+std::vector<float> miniMapDepth(const Renderer& renderer) {
+    std::vector<float> depth(256 * 256);
+    glBindTexture(GL_TEXTURE_2D, renderer.miniMapDepthTexture);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+    return depth;
+}
+
+// Texel of the mini-map where a world point lands.
+glm::ivec2 mapTexel(const glm::vec3& world) {
+    const glm::vec4 clip = Renderer::miniMapMatrix() * glm::vec4(world, 1.0f);
+    return {int((clip.x / clip.w * 0.5f + 0.5f) * 256), int((clip.y / clip.w * 0.5f + 0.5f) * 256)};
+}
+
+bool drawnNear(const std::vector<float>& depth, glm::ivec2 texel) {
+    for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+            const int x = std::clamp(texel.x + dx, 0, 255);
+            const int y = std::clamp(texel.y + dy, 0, 255);
+            if (depth[std::size_t(y * 256 + x)] < 1.0f) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+using MiniMap = Scene;
+
+} // namespace
+
+TEST_F(MiniMap, DepthShowsObjectsInTheSquareWhereTheyStandAndTheInsetShowsThem) {
+    gameSettings.cullingEnabled = false;
+    gameSettings.miniMapEnabled = true;
+    Renderer renderer(windowWidth, windowHeight);
+    lookAt(renderer, glm::vec3(0, 2, 5), glm::vec3(0, 2, 0));
+    const struct {
+        glm::vec3 position;
+        bool shown;
+    } objects[] = {
+        {{80, 0, 10}, true},     {{-60, 5, 70}, true},
+        {{10, 0, -90}, true},    {{40, 40, 40}, false}, // above the depth band
+        {{300, 0, 0}, false},                           // outside the terrain square
+        {{-20, -20, 20}, false},                        // below the depth band
+    };
+    for (const auto& object : objects) {
+        box->draw(renderer.useShader("miniMap")->program, placed(object.position, glm::vec3(2.0f)));
+        renderer.endPass("miniMap");
+        const std::vector<float> depth = miniMapDepth(renderer);
+        const auto drawn =
+            std::count_if(depth.begin(), depth.end(), [](float d) { return d < 1.0f; });
+        const float x = object.position.x;
+        EXPECT_EQ(drawn > 0, object.shown) << "object at x " << x;
+        if (object.shown) {
+            EXPECT_TRUE(drawnNear(depth, mapTexel(object.position))) << "object at x " << x;
+            EXPECT_LT(drawn, 40) << "a 2-unit box is a few texels";
+        }
+    }
+
+    // The inset: the last drawn object is a bright dot on a dark field.
+    box->draw(renderer.useShader("miniMap")->program, placed(objects[0].position, glm::vec3(2.0f)));
+    renderer.endPass("miniMap");
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    renderer.drawMiniMap();
+    const Image image = Image::ofWindow();
+    const glm::ivec2 texel = mapTexel(objects[0].position);
+    const glm::ivec2 dot(10 + (texel.x * 300 + 150) / 256, 10 + (texel.y * 200 + 100) / 256);
+    EXPECT_GT(image.grey(dot.x, dot.y), 150.0f) << "object bright";
+    const glm::ivec2 empty(10 + 300 - dot.x + 10, 10 + 200 - dot.y + 10);
+    EXPECT_LT(image.grey(empty.x, empty.y), 70.0f) << "field dark";
+    EXPECT_GT(image.grey(empty.x, empty.y), 0.0f) << "field not the window's black";
+    keepIfFailed(image, testName());
+}
+
+namespace {
+
+struct CullCase {
+    const char* name;
+    bool culling;
+};
+
+class Culling : public Scene, public testing::WithParamInterface<CullCase> {};
+
+} // namespace
+
+// An orthographic camera sees behind its eye, so what the clip plane removes
+// becomes visible in "default"; the mini-map sees everything from above.
+TEST_P(Culling, ClipsWhatLiesBehindTheCameraPlaneInEveryCullingProgram) {
+    gameSettings.cullingEnabled = GetParam().culling;
+    gameSettings.shadowsEnabled = false;
+    gameSettings.miniMapEnabled = false;
+    Renderer renderer(windowWidth, windowHeight);
+    lookAt(renderer, glm::vec3(0, 2, 5), glm::vec3(0, 2, 0));
+    renderer.projection = glm::ortho(-15.0f, 15.0f, -10.0f, 10.0f, -60.0f, 60.0f);
+    const glm::vec3 ahead(-6, 2, -20);
+    const glm::vec3 behind(6, 2, 30);
+    frame(renderer, [&](GLuint program) {
+        box->draw(program, placed(ahead, glm::vec3(2.0f)));
+        box->draw(program, placed(behind, glm::vec3(2.0f)));
+    });
+    const Image image = Image::ofWindow();
+    EXPECT_GT(image.grey(pixelOf(renderer, ahead).x, pixelOf(renderer, ahead).y), 0.0f);
+    EXPECT_EQ(image.grey(pixelOf(renderer, behind).x, pixelOf(renderer, behind).y) > 0.0f,
+              !GetParam().culling);
+
+    const std::vector<float> depth = miniMapDepth(renderer);
+    EXPECT_TRUE(drawnNear(depth, mapTexel(ahead)));
+    EXPECT_EQ(drawnNear(depth, mapTexel(behind)), !GetParam().culling);
+    keepIfFailed(image, testName());
+}
+
+INSTANTIATE_TEST_SUITE_P(Switch, Culling,
+                         testing::Values(CullCase{"On", true}, CullCase{"Off", false}),
+                         [](const testing::TestParamInfo<CullCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+namespace {
+
+using Occlusion = Scene;
+
+float occlusionAt(const Renderer& renderer, glm::ivec2 pixel) {
+    glBindFramebuffer(GL_FRAMEBUFFER, renderer.ssaoBlurFramebuffer);
+    float value = -1.0f;
+    glReadPixels(pixel.x, pixel.y, 1, 1, GL_RED, GL_FLOAT, &value);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    return value;
+}
+
+} // namespace
+
+TEST_F(Occlusion, CreasesAreDarkerThanOpenGroundAndTheSkyIsOpen) {
+    gameSettings.ssaoEnabled = true;
+    gameSettings.shadowsEnabled = false;
+    Renderer renderer(windowWidth, windowHeight);
+    lookAt(renderer, glm::vec3(0, 2.5f, 4), glm::vec3(0, 0.3f, 0));
+    frame(renderer, [&](GLuint program) {
+        box->draw(program, ground(12.0f)); // small, so the top of the window is sky
+        box->draw(program, placed(glm::vec3(0, 0.5f, 0), glm::vec3(1.0f)));
+    });
+    const Image image = Image::ofWindow();
+    // Ground 0.03 in front of the box's foot; the radius is only 0.3.
+    const glm::vec3 crease(0.2f, 0.0f, 0.53f);
+    const float creased = occlusionAt(renderer, pixelOf(renderer, crease));
+    const float open = occlusionAt(renderer, pixelOf(renderer, glm::vec3(1.8f, 0.0f, 1.5f)));
+    const float face = occlusionAt(renderer, pixelOf(renderer, glm::vec3(0.0f, 0.7f, 0.5f)));
+    EXPECT_GT(open, 0.9f) << "flat ground occludes nothing";
+    EXPECT_GT(face, 0.9f) << "nor does a flat face";
+    EXPECT_LT(creased, open - 0.15f) << "crease " << creased << ", open " << open;
+    EXPECT_NEAR(occlusionAt(renderer, {600, 790}), 1.0f, 1e-3f) << "sky";
+    // The composite darkens the crease in the window too.
+    EXPECT_LT(image.greyAround(pixelOf(renderer, crease)),
+              image.greyAround(pixelOf(renderer, glm::vec3(0.2f, 0.0f, 1.2f))) - 5.0f);
+    keepIfFailed(image, testName());
+}
+
+// The debug view runs before this frame's occlusion and covers the window at
+// the quad's depth, so the composite fails there and the HUD lands on top.
+TEST_F(Occlusion, DebugViewShowsLastFramesOcclusionUnderTheHud) {
+    gameSettings.ssaoEnabled = true;
+    gameSettings.ssaoDebug = true;
+    Renderer renderer(windowWidth, windowHeight);
+    glBindFramebuffer(GL_FRAMEBUFFER, renderer.ssaoBlurFramebuffer);
+    glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    frame(renderer, [&](GLuint) {});
+
+    // One HUD glyph: a full glyph texture drawn as a quad in screen pixels.
+    const GLuint text = renderer.useShader("text")->program;
+    glUniform3f(uniformLocation(text, "textureColor"), 0.0f, 1.0f, 0.0f);
+    GLuint glyph = 0, vao = 0, vbo = 0;
+    const unsigned char full = 255;
+    glGenTextures(1, &glyph);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, glyph);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RED, 1, 1, 0, GL_RED, GL_UNSIGNED_BYTE, &full);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    const float quad[] = {500, 500, 0, 0, 500, 300, 0, 1, 700, 500, 1, 0, 700, 300, 1, 1};
+    glGenVertexArrays(1, &vao);
+    glGenBuffers(1, &vbo);
+    glBindVertexArray(vao);
+    glBindBuffer(GL_ARRAY_BUFFER, vbo);
+    glBufferData(GL_ARRAY_BUFFER, sizeof(quad), quad, GL_STATIC_DRAW);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, 4 * sizeof(float), nullptr);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    renderer.endPass("text");
+
+    const Image image = Image::ofWindow();
+    for (const glm::ivec2 p : {glm::ivec2(0, 0), glm::ivec2(1199, 799), glm::ivec2(300, 650)}) {
+        EXPECT_NEAR(image.red(p.x, p.y), 128, 1) << "occlusion 0.5 shown as mid grey";
+        EXPECT_NEAR(image.at(p.x, p.y)[1], 128, 1);
+    }
+    EXPECT_EQ(image.red(600, 400), 0) << "the glyph covers the grey";
+    EXPECT_EQ(image.at(600, 400)[1], 255);
+    glDeleteBuffers(1, &vbo);
+    glDeleteVertexArrays(1, &vao);
+    glDeleteTextures(1, &glyph);
+    keepIfFailed(image, testName());
+}
+
+namespace {
+
+using Wireframe = Scene;
+
+GLint polygonMode() {
+    GLint mode[2] = {};
+    glGetIntegerv(GL_POLYGON_MODE, mode);
+    return mode[0];
+}
+
+} // namespace
+
+// F3 draws the scene's meshes as lines; depth maps, text and full-screen
+// quads stay filled, and the key's mode comes back after each.
+TEST_F(Wireframe, ShowsTheSceneAsLinesButKeepsMapsTextAndQuadsFilled) {
+    gameSettings.ssaoEnabled = true;
+    gameSettings.ssaoDebug = true;
+    Renderer renderer(windowWidth, windowHeight);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    for (const char* pass : {"shadowmap", "miniMap", "text"}) {
+        renderer.useShader(pass);
+        EXPECT_EQ(polygonMode(), GL_FILL) << pass;
+        renderer.endPass(pass);
+        EXPECT_EQ(polygonMode(), GL_LINE) << pass;
+    }
+    for (const char* pass : {"default", "lighting", "SSAOGeo"}) {
+        renderer.useShader(pass);
+        EXPECT_EQ(polygonMode(), GL_LINE) << pass;
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    }
+
+    glBindFramebuffer(GL_FRAMEBUFFER, renderer.ssaoBlurFramebuffer);
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    frame(renderer, [&](GLuint program) { box->draw(program, glm::mat4(1.0f)); });
+    EXPECT_EQ(polygonMode(), GL_LINE);
+    const Image image = Image::ofWindow();
+    // The debug quad fills the window, away from its diagonal too.
+    for (const glm::ivec2 p : {glm::ivec2(150, 600), glm::ivec2(1000, 150)}) {
+        EXPECT_EQ(image.red(p.x, p.y), 255) << p.x << "," << p.y;
+    }
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    keepIfFailed(image, testName());
+}
