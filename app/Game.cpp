@@ -13,8 +13,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <ctime>
 #include <cstring>
+#include <ctime>
 #include <iostream>
 #include <sstream>
 
@@ -81,8 +81,11 @@ void reportSoftwareRenderer() {
     if (renderer == nullptr) {
         return;
     }
-    static const char* const softwareNames[] = {"llvmpipe", "softpipe", "lavapipe",
-                                                "Software Rasterizer", "Basic Render Driver",
+    static const char* const softwareNames[] = {"llvmpipe",
+                                                "softpipe",
+                                                "lavapipe",
+                                                "Software Rasterizer",
+                                                "Basic Render Driver",
                                                 "Apple Software Renderer"};
     for (const char* name : softwareNames) {
         if (std::strstr(renderer, name) != nullptr) {

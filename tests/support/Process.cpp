@@ -76,6 +76,10 @@ std::vector<std::string> lines(const std::string& text) {
     return result;
 }
 
+std::string ChildProcess::outSoFar() const {
+    return readFile(outPath);
+}
+
 #ifdef _WIN32
 
 // Windows has no fork; the tests that start the game run on Linux only.

@@ -32,6 +32,9 @@ public:
     // Sends the interrupt a terminal's Ctrl+C sends.
     void interrupt();
 
+    // Standard output written so far, while the child still runs.
+    std::string outSoFar() const;
+
 private:
     std::filesystem::path outPath;
     std::filesystem::path errPath;
