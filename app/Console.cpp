@@ -28,7 +28,13 @@ void pauseConsole() {
 
 void exitAfterPause(int code) {
     pauseConsole();
-    std::exit(code);
+    // A fatal error can come in the middle of a frame (a model loaded at the
+    // first enemy); std::exit would then destroy the game under the very
+    // call that is running, which crashes. Only the streams need finishing.
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    std::_Exit(code);
 }
 
 } // namespace pizzeria::app

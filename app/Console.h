@@ -8,7 +8,7 @@ namespace pizzeria::app {
 void pauseConsole();
 
 // Ends the process after a fatal error whose message is already written:
-// pauses the console, then exits with `code`.
+// pauses the console, then exits with `code` without running destructors.
 [[noreturn]] void exitAfterPause(int code);
 
 } // namespace pizzeria::app

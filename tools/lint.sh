@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Static analysis of the game's own sources (not tests, not third-party
+# headers): clang-tidy with .clang-tidy over BUILD_DIR's compile database
+# (default build/), then cppcheck with the arguments in .cppcheck. Any finding
+# fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${1:-build}"
+folders='app|assets|hud|render|scene|sound|tools'
+
+python3 - "$build" "$folders" >"$build/lint-files.txt" <<'PY'
+import json, os, re, sys
+build, folders = sys.argv[1], sys.argv[2]
+root = os.getcwd()
+entries = json.load(open(os.path.join(build, "compile_commands.json")))
+pattern = re.compile(r"^" + re.escape(root) + r"/(" + folders + r")/")
+print("\n".join(sorted({e["file"] for e in entries if pattern.match(e["file"])})))
+PY
+echo "clang-tidy: $(wc -l <"$build/lint-files.txt") files"
+# Each run prints only its findings; xargs fails when any run does.
+xargs -P"$(nproc)" -n4 clang-tidy -p "$build" --quiet <"$build/lint-files.txt" 2>/dev/null
+
+echo "cppcheck"
+mapfile -t options < <(grep -v '^#' .cppcheck)
+cppcheck "${options[@]}" -I . -j"$(nproc)" app assets hud render scene sound tools
+echo "lint: no findings"
