@@ -10,7 +10,10 @@
 #include <glm/common.hpp>
 #include <glm/vec4.hpp>
 
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <sstream>
 #include <utility>
 
 namespace pizzeria::assets {
@@ -19,6 +22,55 @@ namespace {
 
 // Longest texture path an Assimp material can hold.
 constexpr std::size_t maxTexturePath = 1023;
+
+// Assimp's material reader crashes (a null material) on a texture statement
+// that comes before the first "newmtl" of a .mtl file; no valid file has one.
+bool textureBeforeFirstMaterial(const std::string& mtlPath) {
+    std::ifstream file(mtlPath);
+    std::string line;
+    while (std::getline(file, line)) {
+        std::istringstream words(line);
+        std::string keyword;
+        words >> keyword;
+        if (keyword == "newmtl") {
+            return false;
+        }
+        if (keyword.rfind("map_", 0) == 0 || keyword == "bump" || keyword == "disp" ||
+            keyword == "refl" || keyword == "norm" || keyword == "decal") {
+            return true;
+        }
+    }
+    return false;
+}
+
+// What keeps `path` from reaching the importer, or empty when nothing does.
+std::string refusedBeforeImport(const std::string& path) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        // The OBJ reader takes a directory for an empty file and succeeds.
+        return "Unable to open file \"" + path + "\".";
+    }
+    if (path.size() < 4 || path.compare(path.size() - 4, 4, ".obj") != 0) {
+        return {};
+    }
+    const std::string folder = path.substr(0, path.find_last_of('/') + 1);
+    std::ifstream obj(path);
+    std::string line;
+    while (std::getline(obj, line)) {
+        if (line.rfind("mtllib ", 0) != 0) {
+            continue;
+        }
+        std::string name = line.substr(7);
+        while (!name.empty() && (name.back() == '\r' || name.back() == ' ')) {
+            name.pop_back();
+        }
+        const std::string mtlPath = folder + name;
+        if (textureBeforeFirstMaterial(mtlPath)) {
+            return "texture statement before the first newmtl in " + mtlPath;
+        }
+    }
+    return {};
+}
 
 } // namespace
 
@@ -60,6 +112,11 @@ std::vector<BoundingBox> Model::boundingBoxes(const glm::mat4& modelMatrix) cons
 }
 
 void Model::loadModel(const std::string& path) {
+    const std::string refused = refusedBeforeImport(path);
+    if (!refused.empty()) {
+        std::cout << "ERROR: ASSIMP: " << refused << std::endl;
+        app::exitAfterPause(1);
+    }
     // The importer owns the scene; both go when this function returns.
     Assimp::Importer importer;
     const aiScene* scene = importer.ReadFile(path, aiProcess_Triangulate | aiProcess_FlipUVs);

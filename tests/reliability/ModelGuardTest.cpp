@@ -1,0 +1,59 @@
+// Model files that would crash the importer, or that it would take for an
+// empty model, end the game with the import failure instead.
+#include "assets/Model.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct GuardCase {
+    const char* name;
+    const char* material; // the .mtl beside the model; null: the model is a directory
+    const char* message;  // expected end of the ERROR line
+};
+
+const GuardCase kCases[] = {
+    {"DiffuseMapFirst", "map_Kd cook.jpg\nnewmtl Cook\n", "before the first newmtl in"},
+    {"AmbientMapFirst", "# made by hand\nmap_Ka cook.jpg\n", "before the first newmtl in"},
+    {"BumpFirst", "  bump cook.jpg\r\n", "before the first newmtl in"},
+    {"ModelIsADirectory", nullptr, "Unable to open file"},
+};
+
+const char* const kObj = "mtllib cook.mtl\r\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl Cook\nf 1 2 3\n";
+
+class ModelGuard : public testing::TestWithParam<GuardCase> {};
+
+} // namespace
+
+TEST_P(ModelGuard, EndsWithTheImportFailure) {
+    const fs::path folder = fs::temp_directory_path() / ("pizzeria-guard-" + std::string(GetParam().name));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    const std::string path = (folder / "cook.obj").string();
+    if (GetParam().material != nullptr) {
+        std::ofstream(path) << kObj;
+        std::ofstream(folder / "cook.mtl") << GetParam().material;
+    } else {
+        fs::create_directory(path);
+    }
+    EXPECT_EXIT(
+        {
+            std::cout.rdbuf(std::cerr.rdbuf()); // the message goes to stdout
+            pizzeria::assets::Model model(path);
+        },
+        testing::ExitedWithCode(1),
+        std::string("^ERROR: ASSIMP: .*") + GetParam().message);
+    fs::remove_all(folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, ModelGuard, testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<GuardCase>& info) {
+                             return std::string(info.param.name);
+                         });
