@@ -38,8 +38,7 @@ template <typename T> bool parseArgument(const char* text, T& value) {
 constexpr int kLargestWindowSide = 16384;
 
 bool windowSizePossible(int width, int height) {
-    return width >= 1 && height >= 1 && width <= kLargestWindowSide &&
-           height <= kLargestWindowSide;
+    return width >= 1 && height >= 1 && width <= kLargestWindowSide && height <= kLargestWindowSide;
 }
 
 [[noreturn]] void failArgument(const char* message) {
@@ -277,7 +276,8 @@ void Game::payOrCharge() {
         }
     } else if (ingredients->wrongHits > 0) {
         ingredients->wrongHits -= 1;
-        const float penalty = money < 50 ? float(std::rand() % 20 + 10) : float(money) * penaltyRate;
+        const float penalty =
+            money < 50 ? float(std::rand() % 20 + 10) : float(money) * penaltyRate;
         const float left = float(money) - penalty;
         money = left > 0.0f ? int(left) : 0;
         sound::playSound("hitWrong.mp3");

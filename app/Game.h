@@ -55,13 +55,13 @@ public:
     std::unique_ptr<scene::maincharacter::MainCharacter> mainCharacter;
     std::unique_ptr<scene::terrain::Terrain> terrain;
     std::unique_ptr<scene::skybox::SkyBox> skyBox;
-    float timeLeft = 30.0f;        // seconds on the order clock
-    int shownSeconds = 30;         // the whole second last seen on the clock
+    float timeLeft = 30.0f; // seconds on the order clock
+    int shownSeconds = 30;  // the whole second last seen on the clock
     int money = 50;
-    int enemySpawnInterval = 5;    // seconds between enemies once the clock ran out
-    float enemySpawnTimer = 5.0f;  // countdown to the next enemy
-    int timeBonus = 20;            // seconds a completed pizza puts on the clock
-    float penaltyRate = 0.25f;     // share of the money a wrong ingredient costs from 50 up
+    int enemySpawnInterval = 5;   // seconds between enemies once the clock ran out
+    float enemySpawnTimer = 5.0f; // countdown to the next enemy
+    int timeBonus = 20;           // seconds a completed pizza puts on the clock
+    float penaltyRate = 0.25f;    // share of the money a wrong ingredient costs from 50 up
 
 private:
     void initWindow(int argc, char** argv);

@@ -50,8 +50,7 @@ void togglePolygonMode() {
 
 } // namespace
 
-InputHandler::InputHandler(GLFWwindow* window_, render::Shader* /*shader*/,
-                           render::Camera* camera_,
+InputHandler::InputHandler(GLFWwindow* window_, render::Shader* /*shader*/, render::Camera* camera_,
                            scene::maincharacter::MainCharacter* mainCharacter_)
     : window(window_), camera(camera_), mainCharacter(mainCharacter_) {
     if (camera != nullptr) {
@@ -205,8 +204,7 @@ void InputHandler::update(float dt) {
         mainCharacter->update(dt);
         follow();
     } else {
-        camera->front =
-            glm::normalize(glm::vec3(std::cos(yaw), std::sin(pitch), std::sin(yaw)));
+        camera->front = glm::normalize(glm::vec3(std::cos(yaw), std::sin(pitch), std::sin(yaw)));
     }
     camera->update(dt);
 }

@@ -47,13 +47,13 @@ public:
     GLFWwindow* window = nullptr;
     render::Camera* camera = nullptr;
     scene::maincharacter::MainCharacter* mainCharacter = nullptr;
-    float yaw = 0.0f;             // radians not yet handed to the cook
-    float pitch = -0.3926991f;    // radians, negative looks down
+    float yaw = 0.0f;          // radians not yet handed to the cook
+    float pitch = -0.3926991f; // radians, negative looks down
     float lastX = 0.0f;
     float lastY = 0.0f;
     bool firstMouse = true;
-    float distance = 7.0f;        // camera to cook
-    float sensitivity = 0.07f;    // degrees per pixel
+    float distance = 7.0f;     // camera to cook
+    float sensitivity = 0.07f; // degrees per pixel
 
 private:
     void onKeyPress(GLFWwindow* window, int key);

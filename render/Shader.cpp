@@ -2,6 +2,7 @@
 
 #include "app/Console.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -30,7 +31,9 @@ Shader::~Shader() {
 
 void compileShaderFile(const std::string& path, GLenum type, GLuint& shader) {
     std::ifstream file(path);
-    if (!file.good()) {
+    // A directory opens fine but throws on the first read.
+    std::error_code error;
+    if (!file.good() || std::filesystem::is_directory(path, error)) {
         std::cerr << "ERROR: shaderFile isn't good: " << path << std::endl;
         app::exitAfterPause(1);
     }

@@ -158,9 +158,8 @@ void MoveAbleObject::backOff(float dt) {
     if (!pendingX && !pendingZ) {
         // Sidestep along the axis the object was moving along most.
         const glm::vec3 now = translationOf(modelMatrix);
-        const glm::vec3 before = transformHistory.empty()
-                                     ? now
-                                     : translationOf(transformHistory.front());
+        const glm::vec3 before =
+            transformHistory.empty() ? now : translationOf(transformHistory.front());
         if (std::fabs(now.x - before.x) > std::fabs(now.z - before.z)) {
             pendingX = true;
         } else {

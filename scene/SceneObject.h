@@ -22,8 +22,14 @@ namespace pizzeria::scene {
 class SceneObject {
 public:
     // Object categories held in `type`; collision reactions dispatch on them.
-    enum Type { MainCharacterType = 0, IngredientType = 1, EnemyType = 2, LightType = 4,
-                EnvironmentType = 5, BatType = 6 };
+    enum Type {
+        MainCharacterType = 0,
+        IngredientType = 1,
+        EnemyType = 2,
+        LightType = 4,
+        EnvironmentType = 5,
+        BatType = 6
+    };
 
     SceneObject() = default;
     virtual ~SceneObject();

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Static analysis of the game's own sources (not tests, not third-party
 # headers): clang-tidy with .clang-tidy over BUILD_DIR's compile database
-# (default build/), then cppcheck with the arguments in .cppcheck. Any finding
-# fails.
+# (default build/), then cppcheck with the arguments in .cppcheck, then
+# clang-format over every C++ file we keep (tests too). Any finding fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
@@ -23,4 +23,6 @@ xargs -P"$(nproc)" -n4 clang-tidy -p "$build" --quiet <"$build/lint-files.txt" 2
 echo "cppcheck"
 mapfile -t options < <(grep -v '^#' .cppcheck)
 cppcheck "${options[@]}" -I . -j"$(nproc)" app assets hud render scene sound tools
+echo "clang-format"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 echo "lint: no findings"

@@ -16,8 +16,8 @@ LeftArm::LeftArm(terrain::Terrain* terrain) : MoveAbleObject(terrain) {
 void LeftArm::followParent(float dt, float parentYaw, const glm::mat4& parentModelMatrix) {
     const glm::mat4 placed =
         placeArm(parentYaw, angleOffset, radius, parentModelMatrix, placeAngle, offset);
-    modelMatrix = glm::scale(glm::rotate(placed, pitch, glm::vec3(1.0f, 0.0f, 0.0f)),
-                             glm::vec3(0.7f));
+    modelMatrix =
+        glm::scale(glm::rotate(placed, pitch, glm::vec3(1.0f, 0.0f, 0.0f)), glm::vec3(0.7f));
     if (sound::partyMode && !sound::soundMuted) {
         stepSway(dt);
         modelMatrix = glm::translate(modelMatrix, glm::vec3(0.0f, 0.0f, danceOffset));

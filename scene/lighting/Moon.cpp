@@ -12,8 +12,8 @@ Moon::Moon() {
     type = LightType;
     modelKind = 17;
     const glm::mat4 placed = glm::translate(glm::mat4(1.0f), glm::vec3(150.0f, 80.0f, 150.0f));
-    modelMatrix = glm::rotate(glm::scale(placed, glm::vec3(3.0f)), 1.2566371f,
-                              glm::vec3(1.0f, 0.0f, 0.0f));
+    modelMatrix =
+        glm::rotate(glm::scale(placed, glm::vec3(3.0f)), 1.2566371f, glm::vec3(1.0f, 0.0f, 0.0f));
     ambient = glm::vec3(0.3f);
     diffuse = glm::vec3(0.7f);
     specular = glm::vec3(0.3f);

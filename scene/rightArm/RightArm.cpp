@@ -31,8 +31,7 @@ MoveAbleObject* RightArm::bat() const {
 void RightArm::followParent(float dt, float parentYaw, const glm::mat4& parentModelMatrix) {
     modelMatrix = placeArm(parentYaw, swingAngle, radius, parentModelMatrix, placeAngle, offset);
     if (controlSwing(dt)) {
-        modelMatrix =
-            glm::rotate(modelMatrix, swingAngle - restAngle, glm::vec3(0.0f, 1.0f, 0.0f));
+        modelMatrix = glm::rotate(modelMatrix, swingAngle - restAngle, glm::vec3(0.0f, 1.0f, 0.0f));
     }
     modelMatrix = glm::rotate(modelMatrix, pitch, glm::vec3(1.0f, 0.0f, 0.0f));
     for (SceneObject* child : getChildren()) {

@@ -15,9 +15,9 @@ constexpr float turnRate = 0.01f; // radians per second
 SkyBox::SkyBox() {
     type = EnvironmentType;
     modelKind = 7;
-    modelMatrix = glm::scale(glm::rotate(glm::mat4(1.0f), glm::half_pi<float>(),
-                                         glm::vec3(1.0f, 0.0f, 0.0f)),
-                             glm::vec3(300.0f));
+    modelMatrix =
+        glm::scale(glm::rotate(glm::mat4(1.0f), glm::half_pi<float>(), glm::vec3(1.0f, 0.0f, 0.0f)),
+                   glm::vec3(300.0f));
     model = app::getModel(modelKind);
 }
 

@@ -14,7 +14,7 @@ TEST(FrameLoop, RunsUntilTheWindowIsClosedAndExitsCleanly) {
     ASSERT_TRUE(x11.connected()) << "needs a display; tools/test.sh starts Xvfb";
 
     testsupport::ChildProcess game({PIZZERIA_EXE, "640", "480"}, PIZZERIA_RUN_DIR);
-    const unsigned long window = x11.waitForWindow("Pizzeria", 60s);
+    const unsigned long window = x11.waitForWindow("Pizzeria", game.processId(), 60s);
     ASSERT_NE(window, 0u) << "the game window never appeared";
     const auto size = x11.size(window);
     EXPECT_EQ(size.first, 640);
@@ -36,7 +36,8 @@ TEST(FrameLoop, CtrlCEndsTheGame) {
     ASSERT_TRUE(x11.connected()) << "needs a display; tools/test.sh starts Xvfb";
 
     testsupport::ChildProcess game({PIZZERIA_EXE}, PIZZERIA_RUN_DIR);
-    ASSERT_NE(x11.waitForWindow("Pizzeria", 60s), 0u) << "the game window never appeared";
+    ASSERT_NE(x11.waitForWindow("Pizzeria", game.processId(), 60s), 0u)
+        << "the game window never appeared";
     game.interrupt();
     const auto result = game.wait(10s);
     EXPECT_FALSE(result.timedOut) << "the interrupt was swallowed";

@@ -1,7 +1,7 @@
 // The feature keys and mouse look, driven through the handler the window
 // callbacks call, with the console output a player sees.
-#include "app/GameSettings.h"
 #include "app/InputHandler.h"
+#include "app/GameSettings.h"
 #include "sound/SoundManager.h"
 #include "tests/support/GlContext.h"
 #include "tests/support/Process.h"
@@ -44,8 +44,9 @@ struct ToggleCase {
 
 const ToggleCase toggles[] = {
     {GLFW_KEY_G, &GameSettings::godMode, {"GodMode on", "GodMode off"}},
-    {GLFW_KEY_B, &GameSettings::blinnPhong, {"lighting set to phong",
-                                              "lighting set to blinn-phong"}},
+    {GLFW_KEY_B,
+     &GameSettings::blinnPhong,
+     {"lighting set to phong", "lighting set to blinn-phong"}},
     {GLFW_KEY_F6, &GameSettings::ssaoEnabled, {"SSAO on", "SSAO off"}},
     {GLFW_KEY_F11, &GameSettings::ssaoDebug, {"SSAO debug on", "SSAO debug off"}},
     {GLFW_KEY_F2, &GameSettings::showFps, {}},
@@ -96,8 +97,7 @@ TEST_F(Keys, TextureQualityCyclesThroughItsThreeModes) {
 TEST_F(Keys, MipmapModeCyclesThroughItsThreeModes) {
     EXPECT_EQ(press(GLFW_KEY_F5, 3),
               (std::vector<std::string>{"MipMapping GL_LINEAR_MIPMAP_LINEAR",
-                                        "MipMapping GL_NEAREST_MIPMAP_NEAREST",
-                                        "no MipMapping"}));
+                                        "MipMapping GL_NEAREST_MIPMAP_NEAREST", "no MipMapping"}));
     EXPECT_EQ(gameSettings.mipmapMode, 0);
     EXPECT_TRUE(gameSettings.mipmapChanged);
 }

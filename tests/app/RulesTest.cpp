@@ -56,9 +56,7 @@ protected:
         game->ingredients->live.clear();
     }
 
-    static bool musicPaused(const char* key) {
-        return pizzeria::sound::findSound(key)->isPaused();
-    }
+    static bool musicPaused(const char* key) { return pizzeria::sound::findSound(key)->isPaused(); }
 
     static inline Game* game = nullptr;
     static inline std::filesystem::path previous;

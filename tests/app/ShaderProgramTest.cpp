@@ -16,9 +16,9 @@ using testing::HasSubstr;
 
 namespace {
 
-const char* const gamePrograms[] = {"default",  "viewSpaceShader", "lighting", "shadowmap",
-                                    "SSAOGeo",  "SSAO",            "SSAOBlur", "miniMap",
-                                    "renderFBO", "text"};
+const char* const gamePrograms[] = {
+    "default", "viewSpaceShader", "lighting", "shadowmap", "SSAOGeo",
+    "SSAO",    "SSAOBlur",        "miniMap",  "renderFBO", "text"};
 
 const char* const vertexSource = R"(#version 330 core
 layout (location = 0) in vec3 aPos;
@@ -106,6 +106,14 @@ TEST_F(ShaderPrograms, MissingFragmentFileIsNamed) {
     Renderer renderer(320, 240);
     EXPECT_EXIT(renderer.loadShader("halfway"), testing::ExitedWithCode(1),
                 HasSubstr("ERROR: shaderFile isn't good: Shader/halfway.frag\n"));
+}
+
+TEST_F(ShaderPrograms, DirectoryInPlaceOfAFileIsNotGood) {
+    writeShader("folder.vert", vertexSource);
+    fs::create_directory(folder.path() / "Shader" / "folder.frag");
+    Renderer renderer(320, 240);
+    EXPECT_EXIT(renderer.loadShader("folder"), testing::ExitedWithCode(1),
+                HasSubstr("ERROR: shaderFile isn't good: Shader/folder.frag\n"));
 }
 
 TEST_F(ShaderPrograms, EmptyFileFailsToCompile) {

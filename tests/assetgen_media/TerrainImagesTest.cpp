@@ -2,6 +2,7 @@
 // slopes under the game's own triangle interpolation, and the ground texture's
 // tiling and colours.
 #include "tools/assetgen/TerrainImages.h"
+#include "app/SpawnPoints.h"
 #include "tests/assetgen_media/MediaTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -16,24 +17,6 @@ namespace {
 using mediatest::LoadedImage;
 
 const std::filesystem::path kTerrainDir = mediatest::runDir() / "GameObjects" / "Terrain";
-
-// The 14 places where the game puts new ingredients and enemies (x, z).
-constexpr std::array<std::array<double, 2>, 14> kSpawnPoints = {{
-    {-55.0, -65.0},
-    {-70.0, 0.0},
-    {-80.0, 100.5},
-    {38.0, 83.0},
-    {-25.0, -100.0},
-    {75.0, 50.0},
-    {30.0, -33.0},
-    {98.0, 30.0},
-    {59.0, 111.0},
-    {43.5, -70.0},
-    {44.0, 27.0},
-    {25.0, 30.0},
-    {-15.0, -117.0},
-    {-60.0, 78.0},
-}};
 
 // Heights as the terrain builds them: luminance / 256 * 8, and the height
 // query's two-triangle interpolation over a 250-unit square at (-125, -125).
@@ -147,24 +130,22 @@ TEST(Heightmap, IsGreyAndUsesTheHeightRangeWithoutLeavingIt) {
     EXPECT_EQ(colourful, 0);
 }
 
+// The player's start and the game's own spawn points.
 TEST(Heightmap, EverySpawnPointStandsOnGentleGround) {
     ASSERT_EQ(heightmap().width, 256);
     const HeightField field(heightmap());
-    for (std::size_t i = 0; i < kSpawnPoints.size(); ++i) {
-        SCOPED_TRACE("spawn point " + std::to_string(i));
-        const auto& p = kSpawnPoints[i];
+    std::vector<glm::vec3> places(pizzeria::app::spawnPoints.begin(),
+                                  pizzeria::app::spawnPoints.end());
+    places.emplace_back(0.0f);
+    for (const glm::vec3& p : places) {
+        SCOPED_TRACE("at " + std::to_string(p.x) + ", " + std::to_string(p.z));
         // Where the walker lands and its first steps: nearly level, far
         // under the wall test's 0.2-unit rise per frame's step.
-        EXPECT_LT(field.steepestNear(p[0], p[1], 3.0, 0.5), 0.12);
+        EXPECT_LT(field.steepestNear(p.x, p.z, 3.0, 0.5), 0.12);
         // A little further out it may ease into the hills, but no rise
         // anywhere near one unit per unit.
-        EXPECT_LT(field.steepestNear(p[0], p[1], 8.0, 0.5), 0.5);
+        EXPECT_LT(field.steepestNear(p.x, p.z, 8.0, 0.5), 0.5);
     }
-}
-
-TEST(Heightmap, PlayerStartIsGentleToo) {
-    const HeightField field(heightmap());
-    EXPECT_LT(field.steepestNear(0.0, 0.0, 3.0, 0.5), 0.12);
 }
 
 TEST(Heightmap, HillsAreWalkableWithAFewSteepRises) {

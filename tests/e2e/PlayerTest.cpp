@@ -213,7 +213,7 @@ protected:
         game = std::make_unique<testsupport::ChildProcess>(
             std::vector<std::string>{PIZZERIA_EXE, std::to_string(width), std::to_string(height)},
             PIZZERIA_RUN_DIR);
-        window = x11.waitForWindow("Pizzeria", patience);
+        window = x11.waitForWindow("Pizzeria", game->processId(), patience);
         ASSERT_NE(window, 0u) << "the game window never appeared";
         ASSERT_EQ(xdotool("windowfocus --sync " + std::to_string(window)), 0)
             << "could not focus the game window";
@@ -395,7 +395,7 @@ TEST_F(Player, EveryKeyPrintsItsMessageAndChangesThePicture) {
     expectLine("game paused");
     press("g");
     expectLine("GodMode on");
-    const Image base = settle("still-scene");
+    Image base = settle("still-scene");
     const Rect whole = base.whole();
     const auto differs = [](const Image& a, const Image& b, Rect r) {
         return e2e::shareDiffering(a, b, r, 6);
@@ -469,12 +469,16 @@ TEST_F(Player, EveryKeyPrintsItsMessageAndChangesThePicture) {
     expectLine("Cel Shading off");
     waitForPicture("cel-shading-off", base, backToBase);
 
-    // The highlight only shows on shiny things in view, which the free camera
-    // may not have; the render tests compare the two lightings on a tomato.
+    // The program starts with Phong's highlight whatever the setting says;
+    // the second press uploads Blinn-Phong's, wider on the moonlit ground and
+    // sky. That picture is the base from here on.
     press("b");
     expectLine("lighting set to phong");
     press("b");
     expectLine("lighting set to blinn-phong");
+    waitForPicture("blinn-phong", base,
+                   [&](const Image& s) { return differs(base, s, whole) > 0.01; });
+    base = settle("blinn-phong-settled");
 
     // Without blending each glyph's whole quad is painted in the text colour.
     const ExpectedText title = expectedText(orderTitleLine());

@@ -17,8 +17,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kMutations[] = {"missing", "empty", "truncated", "bitflip",
-                                  "wrongformat", "directory"};
+const char* const kMutations[] = {"missing", "empty",       "truncated",
+                                  "bitflip", "wrongformat", "directory"};
 
 std::string readAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -59,7 +59,8 @@ class EffectFile : public testing::TestWithParam<const char*> {};
 } // namespace
 
 TEST_P(EffectFile, PlaysSilentlyWhenDamaged) {
-    const fs::path folder = fs::temp_directory_path() / ("pizzeria-effect-" + std::string(GetParam()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("pizzeria-effect-" + std::string(GetParam()));
     fs::remove_all(folder);
     fs::create_directories(folder);
     fs::copy(fs::path(PIZZERIA_RUN_DIR) / "Sounds", folder / "Sounds");

@@ -19,6 +19,11 @@ struct GuardCase {
     const char* message;  // expected end of the ERROR line
 };
 
+// Keeps test listings readable: the case by its name, not its bytes.
+void PrintTo(const GuardCase& guard, std::ostream* out) {
+    *out << guard.name;
+}
+
 const GuardCase kCases[] = {
     {"DiffuseMapFirst", "map_Kd cook.jpg\nnewmtl Cook\n", "before the first newmtl in"},
     {"AmbientMapFirst", "# made by hand\nmap_Ka cook.jpg\n", "before the first newmtl in"},
@@ -33,7 +38,8 @@ class ModelGuard : public testing::TestWithParam<GuardCase> {};
 } // namespace
 
 TEST_P(ModelGuard, EndsWithTheImportFailure) {
-    const fs::path folder = fs::temp_directory_path() / ("pizzeria-guard-" + std::string(GetParam().name));
+    const fs::path folder =
+        fs::temp_directory_path() / ("pizzeria-guard-" + std::string(GetParam().name));
     fs::remove_all(folder);
     fs::create_directories(folder);
     const std::string path = (folder / "cook.obj").string();
@@ -48,8 +54,7 @@ TEST_P(ModelGuard, EndsWithTheImportFailure) {
             std::cout.rdbuf(std::cerr.rdbuf()); // the message goes to stdout
             pizzeria::assets::Model model(path);
         },
-        testing::ExitedWithCode(1),
-        std::string("^ERROR: ASSIMP: .*") + GetParam().message);
+        testing::ExitedWithCode(1), std::string("^ERROR: ASSIMP: .*") + GetParam().message);
     fs::remove_all(folder);
 }
 

@@ -34,15 +34,6 @@ glm::mat4 expectedProjection(float aspect) {
     return m;
 }
 
-void expectMatrixNear(const glm::mat4& actual, const glm::mat4& expected, float tolerance) {
-    for (int c = 0; c < 4; ++c) {
-        for (int r = 0; r < 4; ++r) {
-            EXPECT_NEAR(actual[c][r], expected[c][r], tolerance)
-                << "element (" << c << "," << r << ")";
-        }
-    }
-}
-
 void expectVecNear(const glm::vec3& actual, const glm::vec3& expected, float tolerance) {
     EXPECT_NEAR(actual.x, expected.x, tolerance);
     EXPECT_NEAR(actual.y, expected.y, tolerance);
@@ -74,7 +65,8 @@ TEST_P(CameraProjection, FollowsTheWindowShapeWithTheRadianFieldOfView) {
     camera.windowHeight = size.height;
     camera.updateMatrices();
 
-    expectMatrixNear(camera.projection, expectedProjection(size.aspect), 1e-5f);
+    EXPECT_TRUE(
+        rendertest::matricesNear(camera.projection, expectedProjection(size.aspect), 1e-5f));
     // The vertical field of view that results is 2 atan(tan 22.5), not 45 degrees.
     EXPECT_NEAR(2.0f * std::atan(1.0f / camera.projection[1][1]), 1.0177028f, 1e-6f);
     EXPECT_NEAR(camera.projection[0][0] * size.aspect, camera.projection[1][1], 1e-5f);
@@ -115,7 +107,7 @@ TEST_F(CameraMath, ZeroSizedWindowKeepsTheLastProjection) {
     camera.windowWidth = 0;
     camera.windowHeight = 0;
     camera.updateMatrices();
-    expectMatrixNear(camera.projection, glm::mat4(1.0f), 0.0f);
+    EXPECT_TRUE(rendertest::matricesNear(camera.projection, glm::mat4(1.0f), 0.0f));
 
     camera.windowWidth = 1200;
     camera.windowHeight = 800;
@@ -128,7 +120,7 @@ TEST_F(CameraMath, ZeroSizedWindowKeepsTheLastProjection) {
         camera.position += glm::vec3(1, 0, 0);
         const glm::mat4 oldView = camera.view;
         camera.updateMatrices();
-        expectMatrixNear(camera.projection, valid, 0.0f);
+        EXPECT_TRUE(rendertest::matricesNear(camera.projection, valid, 0.0f));
         // The view still follows the camera.
         EXPECT_NE(camera.view[3][0], oldView[3][0]) << size.first << "x" << size.second;
     }
@@ -136,7 +128,7 @@ TEST_F(CameraMath, ZeroSizedWindowKeepsTheLastProjection) {
     camera.windowWidth = 800;
     camera.windowHeight = 800;
     camera.updateMatrices();
-    expectMatrixNear(camera.projection, expectedProjection(1.0f), 1e-5f);
+    EXPECT_TRUE(rendertest::matricesNear(camera.projection, expectedProjection(1.0f), 1e-5f));
 }
 
 TEST(CameraWindow, UpdateReadsTheWindowSize) {
@@ -147,7 +139,7 @@ TEST(CameraWindow, UpdateReadsTheWindowSize) {
     camera.update(0.016f);
     EXPECT_EQ(camera.windowWidth, 1200);
     EXPECT_EQ(camera.windowHeight, 800);
-    expectMatrixNear(camera.projection, expectedProjection(1.5f), 1e-5f);
+    EXPECT_TRUE(rendertest::matricesNear(camera.projection, expectedProjection(1.5f), 1e-5f));
 }
 
 namespace {
@@ -187,9 +179,6 @@ INSTANTIATE_TEST_SUITE_P(
         FlightCase{"DownhillD", {GLFW_KEY_D}, {0.9238795f, -0.3826834f, 0}, {0, 2, 20}},
         FlightCase{
             "DownhillW", {GLFW_KEY_W}, {0.9238795f, -0.3826834f, 0}, {13.858193f, -3.740251f, 5}},
-        FlightCase{"WAndS", {GLFW_KEY_W, GLFW_KEY_S}, {0.6f, 0, 0.8f}, {0, 2, 5}},
-        FlightCase{"AAndD", {GLFW_KEY_A, GLFW_KEY_D}, {0.6f, 0, 0.8f}, {0, 2, 5}},
-        FlightCase{"QAndE", {GLFW_KEY_Q, GLFW_KEY_E}, {0.6f, 0, 0.8f}, {0, 2, 5}},
         FlightCase{"AllSix",
                    {GLFW_KEY_W, GLFW_KEY_S, GLFW_KEY_A, GLFW_KEY_D, GLFW_KEY_Q, GLFW_KEY_E},
                    {0.6f, 0, 0.8f},

@@ -47,11 +47,6 @@ GLint attachment(GLuint framebuffer, GLenum point, GLenum what) {
 
 class RenderTargets : public RenderFixture, public testing::WithParamInterface<TextureCase> {};
 
-// A value in [0, 1) from rand(), as the kernel and noise draw them.
-float draw() {
-    return float(double(std::rand()) / (double(RAND_MAX) + 1.0));
-}
-
 } // namespace
 
 TEST_P(RenderTargets, HaveTheirSizeFormatAndSampling) {
@@ -224,14 +219,6 @@ TEST_F(RenderTargetWiring, ConstructionLeavesBlendingAsItsTextPassSetsIt) {
     }
 }
 
-TEST_F(RenderTargetWiring, OcclusionSamplersReadUnitsZeroOneAndTwo) {
-    Renderer renderer(windowWidth, windowHeight);
-    const GLuint ssao = renderer.useShader("SSAO")->program;
-    EXPECT_EQ(uniformInt(ssao, "gPosition"), 0);
-    EXPECT_EQ(uniformInt(ssao, "gNormal"), 1);
-    EXPECT_EQ(uniformInt(ssao, "texNoise"), 2);
-}
-
 using OcclusionSamples = RenderFixture;
 
 TEST_F(OcclusionSamples, KernelIsAHemisphereCrowdedTowardsTheCentre) {
@@ -248,40 +235,6 @@ TEST_F(OcclusionSamples, KernelIsAHemisphereCrowdedTowardsTheCentre) {
             EXPECT_LE(std::abs(sample.y), scale) << "sample " << i;
             EXPECT_LT(sample.z, scale) << "sample " << i;
         }
-    }
-}
-
-TEST_F(OcclusionSamples, KernelThenNoiseDrawFromRandInTheirOrder) {
-    std::srand(7);
-    std::vector<glm::vec3> kernel;
-    for (int i = 0; i < 32; ++i) {
-        const float u1 = draw();
-        const float u2 = draw();
-        const float u3 = draw();
-        const float u4 = draw();
-        const float s = float(i) / 32.0f;
-        kernel.push_back(glm::vec3(2 * u1 - 1, 2 * u2 - 1, u3) * u4 * (0.1f + 0.9f * s * s));
-    }
-    std::vector<glm::vec3> noise;
-    for (int i = 0; i < 16; ++i) {
-        const float u1 = draw();
-        const float u2 = draw();
-        noise.push_back(glm::vec3(2 * u1 - 1, 2 * u2 - 1, 0));
-    }
-
-    std::srand(7);
-    Renderer renderer(windowWidth, windowHeight);
-    ASSERT_EQ(renderer.ssaoKernel.size(), kernel.size());
-    for (std::size_t i = 0; i < kernel.size(); ++i) {
-        EXPECT_NEAR(renderer.ssaoKernel[i].x, kernel[i].x, 1e-6f) << "sample " << i;
-        EXPECT_NEAR(renderer.ssaoKernel[i].y, kernel[i].y, 1e-6f) << "sample " << i;
-        EXPECT_NEAR(renderer.ssaoKernel[i].z, kernel[i].z, 1e-6f) << "sample " << i;
-    }
-    ASSERT_EQ(renderer.ssaoNoise.size(), noise.size());
-    for (std::size_t i = 0; i < noise.size(); ++i) {
-        EXPECT_NEAR(renderer.ssaoNoise[i].x, noise[i].x, 1e-6f) << "noise " << i;
-        EXPECT_NEAR(renderer.ssaoNoise[i].y, noise[i].y, 1e-6f) << "noise " << i;
-        EXPECT_EQ(renderer.ssaoNoise[i].z, 0.0f) << "noise " << i;
     }
 }
 

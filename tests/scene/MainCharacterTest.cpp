@@ -46,15 +46,14 @@ TEST_P(CookWalking, CoversItsSpeedInOneSecond) {
     EXPECT_NEAR(horizontalDistance(where(*cook), start), GetParam().unitsPerSecond, 1e-3);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Keys, CookWalking,
-    testing::Values(WalkCase{{GLFW_KEY_W}, 9.0f}, WalkCase{{GLFW_KEY_S}, 9.0f},
-                    WalkCase{{GLFW_KEY_W, GLFW_KEY_LEFT_SHIFT}, 13.5f},
-                    WalkCase{{GLFW_KEY_W, GLFW_KEY_S}, 0.0f},
-                    WalkCase{{GLFW_KEY_LEFT_SHIFT}, 0.0f}),
-    [](const testing::TestParamInfo<WalkCase>& info) {
-        return "Case" + std::to_string(info.index);
-    });
+INSTANTIATE_TEST_SUITE_P(Keys, CookWalking,
+                         testing::Values(WalkCase{{GLFW_KEY_W}, 9.0f}, WalkCase{{GLFW_KEY_S}, 9.0f},
+                                         WalkCase{{GLFW_KEY_W, GLFW_KEY_LEFT_SHIFT}, 13.5f},
+                                         WalkCase{{GLFW_KEY_W, GLFW_KEY_S}, 0.0f},
+                                         WalkCase{{GLFW_KEY_LEFT_SHIFT}, 0.0f}),
+                         [](const testing::TestParamInfo<WalkCase>& info) {
+                             return "Case" + std::to_string(info.index);
+                         });
 
 TEST_F(Cook, TurnsFourRadiansPerSecondAndKeepsYawInOneTurn) {
     auto terrain = world.make(8, 8, [](int, int) { return 40; });

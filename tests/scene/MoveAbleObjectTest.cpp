@@ -1,7 +1,7 @@
 // Walking objects on small terrains: placement, gravity and landing, the
 // wall test and the obstacle response, wandering, hits and the hurt state.
-#include "app/SpawnPoints.h"
 #include "scene/MoveAbleObject.h"
+#include "app/SpawnPoints.h"
 #include "tests/scene/TerrainFixture.h"
 
 #include <glm/gtc/matrix_transform.hpp>

@@ -64,8 +64,12 @@ TEST_F(TerrainHeights, EachCellIsSplitAlongItsRisingDiagonal) {
 
 TEST_F(TerrainHeights, OutsideTheSquareAndOnItsFarEdgeTheGroundIsZero) {
     auto terrain = world.make(4, 4, [](int, int) { return 255; });
-    for (auto [x, z] : {std::pair{-125.01f, 0.0f}, {0.0f, -126.0f}, {125.0f, 0.0f},
-                        {0.0f, 125.0f}, {1e9f, 0.0f}, {-1e9f, -1e9f}}) {
+    for (auto [x, z] : {std::pair{-125.01f, 0.0f},
+                        {0.0f, -126.0f},
+                        {125.0f, 0.0f},
+                        {0.0f, 125.0f},
+                        {1e9f, 0.0f},
+                        {-1e9f, -1e9f}}) {
         EXPECT_EQ(terrain->heightAt(x, z), 0.0f) << x << ", " << z;
     }
     EXPECT_GT(terrain->heightAt(124.9f, 124.9f), 7.0f);
@@ -89,8 +93,8 @@ TEST_F(TerrainHeights, NarrowImageNeverReadsPastItsColumns) {
 TEST_F(TerrainHeights, HeightmapBelowTwoByTwoPixelsEndsTheGame) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     for (auto [w, h] : {std::pair{1, 1}, {1, 5}, {5, 1}}) {
-        const std::string map = scenetest::writeHeightmap(world.dir, "thin.png", w, h,
-                                                          [](int, int) { return 255; });
+        const std::string map =
+            scenetest::writeHeightmap(world.dir, "thin.png", w, h, [](int, int) { return 255; });
         EXPECT_EXIT(
             {
                 std::cout.rdbuf(std::cerr.rdbuf());

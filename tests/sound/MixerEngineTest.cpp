@@ -129,26 +129,3 @@ TEST_F(MixerEngineTest, ChosenDriverOpensWithoutAWarning) {
     ASSERT_NE(engine, nullptr);
     EXPECT_STREQ(SDL_GetCurrentAudioDriver(), std::getenv("SDL_AUDIODRIVER"));
 }
-
-TEST_F(MixerEngineTest, EveryGeneratedSoundDecodes) {
-    const fs::path sounds = fs::path(PIZZERIA_RUN_DIR) / "Sounds";
-    if (!fs::exists(sounds / "backgroundMusic.mp3")) {
-        GTEST_SKIP() << "no generated sounds in " << sounds;
-    }
-    const char* const files[] = {"backgroundMusic.mp3",
-                                 "disco.mp3",
-                                 "moneySound.mp3",
-                                 "hitWrong.mp3",
-                                 "gameOverSound.mp3",
-                                 "ouchSound.mp3",
-                                 "hit1.mp3",
-                                 "hit2.mp3",
-                                 "hit3.mp3",
-                                 "hit4.mp3",
-                                 "hit5.mp3"};
-    for (const char* name : files) {
-        PlayingSound* sound = engine->play2D((sounds / name).string(), false, true, true);
-        EXPECT_NE(sound, nullptr) << name;
-    }
-    EXPECT_EQ(engine->cachedFiles(), std::size(files));
-}

@@ -25,43 +25,53 @@ std::string readFile(const std::filesystem::path& path) {
     return text.str();
 }
 
-std::filesystem::path uniqueTempPath(const std::string& stem) {
+std::filesystem::path uniqueName(const std::filesystem::path& folder, const std::string& stem) {
     static std::mt19937_64 random{std::random_device{}()};
-    return std::filesystem::temp_directory_path() /
-           (stem + "-" + std::to_string(random()));
+    return folder / (stem + "-" + std::to_string(random()));
 }
 
-// Folders still alive when the process calls exit(), as a death test's
-// child does, are removed by an exit handler instead of their destructors.
-std::vector<std::filesystem::path>& liveTempDirs() {
-    static std::vector<std::filesystem::path> dirs;
-    return dirs;
+constexpr const char* rootVariable = "PIZZERIA_TEST_TMP";
+
+void removeRoot();
+
+// One folder per test process, removed at exit. A death test's child ends
+// through _Exit and never cleans up, so it makes its folders inside its
+// parent's (found through the environment it inherits), and the parent's
+// exit takes them too.
+const std::filesystem::path& processRoot() {
+    static const std::filesystem::path root = [] {
+        if (const char* inherited = std::getenv(rootVariable)) {
+            return std::filesystem::path(inherited);
+        }
+        const std::filesystem::path dir =
+            uniqueName(std::filesystem::temp_directory_path(), "pizzeria-test");
+        std::filesystem::create_directories(dir);
+#ifdef _WIN32
+        _putenv_s(rootVariable, dir.string().c_str());
+#else
+        setenv(rootVariable, dir.c_str(), 1);
+#endif
+        std::atexit(removeRoot);
+        return dir;
+    }();
+    return root;
 }
 
-void removeLiveTempDirs() {
+void removeRoot() {
     std::error_code ignored;
     std::filesystem::current_path(std::filesystem::temp_directory_path(), ignored);
-    for (const auto& dir : liveTempDirs()) {
-        std::filesystem::remove_all(dir, ignored);
-    }
+    std::filesystem::remove_all(processRoot(), ignored);
 }
 
 } // namespace
 
-TempDir::TempDir() : dir(uniqueTempPath("pizzeria-test")) {
+TempDir::TempDir() : dir(uniqueName(processRoot(), "dir")) {
     std::filesystem::create_directories(dir);
-    // The list exists before the handler is registered, so it outlives it.
-    auto& dirs = liveTempDirs();
-    static const bool registered = std::atexit(removeLiveTempDirs) == 0;
-    (void)registered;
-    dirs.push_back(dir);
 }
 
 TempDir::~TempDir() {
     std::error_code ignored;
     std::filesystem::remove_all(dir, ignored);
-    auto& dirs = liveTempDirs();
-    dirs.erase(std::remove(dirs.begin(), dirs.end(), dir), dirs.end());
 }
 
 std::vector<std::string> lines(const std::string& text) {
@@ -85,14 +95,18 @@ std::string ChildProcess::outSoFar() const {
 // Windows has no fork; the tests that start the game run on Linux only.
 ChildProcess::ChildProcess(std::vector<std::string>, std::filesystem::path) {}
 ChildProcess::~ChildProcess() = default;
-bool ChildProcess::running() { return false; }
+bool ChildProcess::running() {
+    return false;
+}
 void ChildProcess::interrupt() {}
-ProcessResult ChildProcess::wait(std::chrono::milliseconds) { return {}; }
+ProcessResult ChildProcess::wait(std::chrono::milliseconds) {
+    return {};
+}
 
 #else
 
 ChildProcess::ChildProcess(std::vector<std::string> argv, std::filesystem::path workingDir)
-    : outPath(uniqueTempPath("pizzeria-out")), errPath(uniqueTempPath("pizzeria-err")) {
+    : outPath(uniqueName(processRoot(), "out")), errPath(uniqueName(processRoot(), "err")) {
     const pid_t child = fork();
     if (child == 0) {
         const int in = open("/dev/null", O_RDONLY);
@@ -162,8 +176,7 @@ ProcessResult ChildProcess::wait(std::chrono::milliseconds limit) {
 #endif
 
 ProcessResult runProcess(const std::vector<std::string>& argv,
-                         const std::filesystem::path& workingDir,
-                         std::chrono::milliseconds limit) {
+                         const std::filesystem::path& workingDir, std::chrono::milliseconds limit) {
     ChildProcess child(argv, workingDir);
     return child.wait(limit);
 }

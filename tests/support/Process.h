@@ -35,6 +35,8 @@ public:
     // Standard output written so far, while the child still runs.
     std::string outSoFar() const;
 
+    long long processId() const { return pid; }
+
 private:
     std::filesystem::path outPath;
     std::filesystem::path errPath;

@@ -14,7 +14,30 @@ Display* asDisplay(void* display) {
     return static_cast<Display*>(display);
 }
 
-Window findByTitle(Display* display, Window parent, const std::string& title) {
+// The owner's process id as the toolkit announces it, or -1.
+long long ownerPid(Display* display, Window window) {
+    const Atom property = XInternAtom(display, "_NET_WM_PID", True);
+    if (property == None) {
+        return -1;
+    }
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    long long pid = -1;
+    if (XGetWindowProperty(display, window, property, 0, 1, False, XA_CARDINAL, &type, &format,
+                           &count, &after, &data) == Success &&
+        data != nullptr) {
+        if (format == 32 && count == 1) {
+            pid = static_cast<long long>(*reinterpret_cast<unsigned long*>(data));
+        }
+        XFree(data);
+    }
+    return pid;
+}
+
+Window findByTitle(Display* display, Window parent, const std::string& title, long long pid) {
     Window root = 0;
     Window parentOut = 0;
     Window* children = nullptr;
@@ -28,13 +51,13 @@ Window findByTitle(Display* display, Window parent, const std::string& title) {
         if (XFetchName(display, children[i], &name) && name != nullptr) {
             XWindowAttributes attributes{};
             if (title == name && XGetWindowAttributes(display, children[i], &attributes) &&
-                attributes.map_state == IsViewable) {
+                attributes.map_state == IsViewable && ownerPid(display, children[i]) == pid) {
                 found = children[i];
             }
             XFree(name);
         }
         if (found == 0) {
-            found = findByTitle(display, children[i], title);
+            found = findByTitle(display, children[i], title, pid);
         }
     }
     if (children != nullptr) {
@@ -53,12 +76,12 @@ X11Windows::~X11Windows() {
     }
 }
 
-unsigned long X11Windows::waitForWindow(const std::string& title,
+unsigned long X11Windows::waitForWindow(const std::string& title, long long pid,
                                         std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < deadline) {
         Display* d = asDisplay(display);
-        const Window found = findByTitle(d, DefaultRootWindow(d), title);
+        const Window found = findByTitle(d, DefaultRootWindow(d), title, pid);
         if (found != 0) {
             return found;
         }

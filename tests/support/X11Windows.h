@@ -16,9 +16,11 @@ public:
 
     bool connected() const { return display != nullptr; }
 
-    // Waits up to `limit` for a mapped top-level window titled `title`;
-    // returns its id, or 0.
-    unsigned long waitForWindow(const std::string& title, std::chrono::milliseconds limit);
+    // Waits up to `limit` for a mapped window titled `title` that belongs to
+    // process `pid` (other tests may show games of the same title on the
+    // display); returns its id, or 0.
+    unsigned long waitForWindow(const std::string& title, long long pid,
+                                std::chrono::milliseconds limit);
 
     // The window's width and height in pixels.
     std::pair<int, int> size(unsigned long window);

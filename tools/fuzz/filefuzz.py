@@ -222,10 +222,7 @@ def last_error(text):
 
 # Faults in code this harness may not mend, reported to its owner: such a case
 # prints KNOWN instead of failing, and FIXED once it passes, so the entry goes.
-KNOWN = {
-    ("shader", "directory"): "render/Shader.cpp reads a directory with istreambuf_iterator; "
-                             "libstdc++ throws from underflow (EISDIR) and nothing catches it",
-}
+KNOWN = {}
 
 
 def judge(case, code, hung, out, err):
