@@ -6,6 +6,7 @@
 #include "app/GameSettings.h"
 #include "scene/rightArm/RightArm.h"
 #include "sound/SoundManager.h"
+#include "tests/support/WholeGame.h"
 
 #include <GLFW/glfw3.h>
 #include <IL/il.h>
@@ -25,20 +26,8 @@ namespace {
 
 constexpr float frame = 1.0f / 60.0f;
 
-class GameFlow : public testing::Test {
+class GameFlow : public testsupport::WholeGame {
 protected:
-    static void SetUpTestSuite() {
-        previous = std::filesystem::current_path();
-        std::filesystem::current_path(PIZZERIA_RUN_DIR);
-        char name[] = "pizzeria";
-        char* argv[] = {name, nullptr};
-        game = new Game(1, argv);
-    }
-    static void TearDownTestSuite() {
-        delete game;
-        game = nullptr;
-        std::filesystem::current_path(previous);
-    }
     void SetUp() override {
         ASSERT_NE(game, nullptr);
         gameSettings = GameSettings{};
@@ -137,9 +126,6 @@ protected:
         ilSave(IL_PNG, (dir / (name + ".png")).string().c_str());
         ilDeleteImages(1, &image);
     }
-
-    static inline Game* game = nullptr;
-    static inline std::filesystem::path previous;
 };
 
 pizzeria::scene::ingridients::Ingridient* liveOfKind(Game& game, int kind) {

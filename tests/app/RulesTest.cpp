@@ -3,6 +3,7 @@
 #include "app/Game.h"
 #include "app/GameSettings.h"
 #include "sound/SoundManager.h"
+#include "tests/support/WholeGame.h"
 
 #include <gtest/gtest.h>
 
@@ -17,36 +18,12 @@ namespace {
 
 // One game for the whole suite (it owns a window); each test starts from
 // fresh rules, populations and cook.
-class Rules : public testing::Test {
+class Rules : public testsupport::WholeGame {
 protected:
-    static void SetUpTestSuite() {
-        previous = std::filesystem::current_path();
-        std::filesystem::current_path(PIZZERIA_RUN_DIR);
-        char name[] = "pizzeria";
-        char* argv[] = {name, nullptr};
-        game = new Game(1, argv);
-    }
-    static void TearDownTestSuite() {
-        delete game;
-        game = nullptr;
-        std::filesystem::current_path(previous);
-    }
-
     void SetUp() override {
         ASSERT_NE(game, nullptr);
         gameSettings = GameSettings{};
-        pizzeria::sound::releaseSound();
-        pizzeria::sound::startSound();
-        game->timeLeft = 30.0f;
-        game->shownSeconds = 30;
-        game->money = 50;
-        game->enemySpawnTimer = 5.0f;
-        game->hud->playing = true;
-        game->ingredients = std::make_unique<pizzeria::app::IngredientManager>(game->terrain.get());
-        game->enemies = std::make_unique<pizzeria::app::EnemyManager>(game->terrain.get());
-        game->mainCharacter->lives = 3;
-        game->mainCharacter->hurt = false;
-        game->mainCharacter->active = true;
+        testsupport::startNewRound(*game);
         game->collisions = std::make_unique<pizzeria::app::CollisionChecker>();
     }
 
@@ -57,9 +34,6 @@ protected:
     }
 
     static bool musicPaused(const char* key) { return pizzeria::sound::findSound(key)->isPaused(); }
-
-    static inline Game* game = nullptr;
-    static inline std::filesystem::path previous;
 };
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "app/GameSettings.h"
 #include "app/InputHandler.h"
 #include "sound/SoundManager.h"
+#include "tests/support/WholeGame.h"
 
 #include <GLFW/glfw3.h>
 #include <glm/gtc/type_ptr.hpp>
@@ -83,32 +84,11 @@ template <typename List> bool finiteAll(const List& list) {
     return true;
 }
 
-// A new round as a fresh start would have it, in the same window.
-void newRound(Game& game) {
-    gameSettings.gameOver = false;
-    gameSettings.gameRunning = true;
-    pizzeria::sound::releaseSound();
-    pizzeria::sound::startSound();
-    game.timeLeft = 30.0f;
-    game.shownSeconds = 30;
-    game.money = 50;
-    game.enemySpawnTimer = 5.0f;
-    game.hud->playing = true;
-    game.ingredients = std::make_unique<pizzeria::app::IngredientManager>(game.terrain.get());
-    game.enemies = std::make_unique<pizzeria::app::EnemyManager>(game.terrain.get());
-    game.mainCharacter->lives = 3;
-    game.mainCharacter->hurt = false;
-    game.mainCharacter->active = true;
-}
-
 } // namespace
 
 TEST(Soak, RandomPlayKeepsTheGameSoundAndItsMemoryFlat) {
     const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(PIZZERIA_RUN_DIR);
-    char name[] = "pizzeria";
-    char* argv[] = {name, nullptr};
-    auto game = std::make_unique<Game>(1, argv);
+    auto game = testsupport::startGameInRunFolder();
     auto& input = *pizzeria::app::inputHandler;
 
     const double seconds = envSeconds();
@@ -170,7 +150,7 @@ TEST(Soak, RandomPlayKeepsTheGameSoundAndItsMemoryFlat) {
         ASSERT_LE(game->ingredients->live.size() + game->ingredients->pending.size(), 64u);
 
         if (gameSettings.gameOver) {
-            newRound(*game);
+            testsupport::startNewRound(*game);
             ++rounds;
         }
         if (now - start >= 10.0 * double(memory.size() + 1)) {

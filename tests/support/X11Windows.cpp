@@ -1,4 +1,5 @@
 #include "tests/support/X11Windows.h"
+#include "tools/x11/WindowSearch.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -37,35 +38,6 @@ long long ownerPid(Display* display, Window window) {
     return pid;
 }
 
-Window findByTitle(Display* display, Window parent, const std::string& title, long long pid) {
-    Window root = 0;
-    Window parentOut = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(display, parent, &root, &parentOut, &children, &count)) {
-        return 0;
-    }
-    Window found = 0;
-    for (unsigned int i = 0; i < count && found == 0; ++i) {
-        char* name = nullptr;
-        if (XFetchName(display, children[i], &name) && name != nullptr) {
-            XWindowAttributes attributes{};
-            if (title == name && XGetWindowAttributes(display, children[i], &attributes) &&
-                attributes.map_state == IsViewable && ownerPid(display, children[i]) == pid) {
-                found = children[i];
-            }
-            XFree(name);
-        }
-        if (found == 0) {
-            found = findByTitle(display, children[i], title, pid);
-        }
-    }
-    if (children != nullptr) {
-        XFree(children);
-    }
-    return found;
-}
-
 } // namespace
 
 X11Windows::X11Windows() : display(XOpenDisplay(nullptr)) {}
@@ -81,7 +53,12 @@ unsigned long X11Windows::waitForWindow(const std::string& title, long long pid,
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < deadline) {
         Display* d = asDisplay(display);
-        const Window found = findByTitle(d, DefaultRootWindow(d), title, pid);
+        const Window found =
+            x11::findWindow(d, DefaultRootWindow(d), [&](Window window, const char* name) {
+                XWindowAttributes attributes{};
+                return title == name && XGetWindowAttributes(d, window, &attributes) &&
+                       attributes.map_state == IsViewable && ownerPid(d, window) == pid;
+            });
         if (found != 0) {
             return found;
         }

@@ -13,16 +13,12 @@ sanitizer report.
 import argparse
 import os
 import random
-import re
-import signal
 import subprocess
 import sys
 import tempfile
-import threading
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from filefuzz import SANITIZER, Display, press_escape  # noqa: E402
+from filefuzz import SANITIZER, game_env, play_until_end, run_in_parallel  # noqa: E402
 
 MESSAGES = {
     "ERROR: Could not parse first command-line-argument as integer.",
@@ -86,26 +82,13 @@ def judge(code, hung, err):
 
 
 def run(run_dir, arguments, display, limit, suppressions):
-    env = dict(os.environ, DISPLAY=display, SDL_AUDIODRIVER="dummy", MESA_SHADER_CACHE_DISABLE="true",
-               ASAN_OPTIONS="detect_leaks=1:verify_asan_link_order=0", UBSAN_OPTIONS="print_stacktrace=1", LD_PRELOAD=os.environ.get("PIZZERIA_PRELOAD", ""),
-               LSAN_OPTIONS=f"suppressions={suppressions}:print_suppressions=0")
     with tempfile.TemporaryFile() as err_file:
-        proc = subprocess.Popen([os.path.join(run_dir, "pizzeria")] + arguments, cwd=run_dir, env=env,
-                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=err_file,
-                                start_new_session=True)
-        start, sent, hung = time.time(), False, False
-        while proc.poll() is None:
-            if time.time() - start > limit:
-                os.killpg(proc.pid, signal.SIGKILL)
-                proc.wait()
-                hung = True
-                break
-            if not sent:
-                sent = press_escape(display)
-            time.sleep(0.2)
+        code, hung = play_until_end([os.path.join(run_dir, "pizzeria")] + arguments, run_dir,
+                                    game_env(display, suppressions), display, limit,
+                                    subprocess.DEVNULL, err_file)
         err_file.seek(0)
         err = err_file.read().decode(errors="replace")
-    return proc.returncode, judge(proc.returncode, hung, err), err
+    return code, judge(code, hung, err), err
 
 
 def main():
@@ -123,33 +106,18 @@ def main():
     rng = random.Random(args.seed)
     lines = list(FIXED) + [[draw_argument(rng) for _ in range(rng.randint(1, 6))] for _ in range(args.count)]
     print(f"argfuzz: {len(lines)} command lines, seed {args.seed}", flush=True)
-    queue, lock, failures, codes = list(lines), threading.Lock(), [], {}
-    displays = []
-    for _ in range(max(1, args.jobs)):
-        displays.append(Display(displays[-1].number + 1 if displays else 160))
+    failures, codes = [], {}
 
-    def worker(display):
-        try:
-            while True:
-                with lock:
-                    if not queue:
-                        return
-                    arguments = queue.pop(0)
-                code, reason, err = run(run_dir, arguments, display.name, args.limit, suppressions)
-                with lock:
-                    codes[code] = codes.get(code, 0) + 1
-                    print(f"{'FAIL' if reason else 'ok':4} exit {code:4} {arguments!r}", flush=True)
-                    if reason:
-                        failures.append(arguments)
-                        print(f"     {reason}\n     stderr tail: {err[-2000:]!r}", flush=True)
-        finally:
-            display.close()
+    def work(arguments, display, lock):
+        code, reason, err = run(run_dir, arguments, display, args.limit, suppressions)
+        with lock:
+            codes[code] = codes.get(code, 0) + 1
+            print(f"{'FAIL' if reason else 'ok':4} exit {code:4} {arguments!r}", flush=True)
+            if reason:
+                failures.append(arguments)
+                print(f"     {reason}\n     stderr tail: {err[-2000:]!r}", flush=True)
 
-    threads = [threading.Thread(target=worker, args=(d,)) for d in displays]
-    for t in threads:
-        t.start()
-    for t in threads:
-        t.join()
+    run_in_parallel(lines, args.jobs, 160, work)
     print("exit codes: " + ", ".join(f"{k}: {v}" for k, v in sorted(codes.items())) + f"; failed {len(failures)}")
     return 1 if failures else 0
 

@@ -174,6 +174,55 @@ def press_escape(display):
     return True
 
 
+def run_in_parallel(items, jobs, first_display, work):
+    """Calls work(item, display name, print lock) for every item, from `jobs`
+    threads, each with an Xvfb display of its own."""
+    queue, lock = list(items), threading.Lock()
+    displays = [Display(first_display + i) for i in range(max(1, jobs))]
+
+    def worker(display):
+        try:
+            while True:
+                with lock:
+                    if not queue:
+                        return
+                    item = queue.pop(0)
+                work(item, display.name, lock)
+        finally:
+            display.close()
+
+    threads = [threading.Thread(target=worker, args=(d,)) for d in displays]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+
+
+def game_env(display, suppressions, **extra):
+    """The game's environment: its own display, silent audio, sanitizer options."""
+    return dict(os.environ, DISPLAY=display, SDL_AUDIODRIVER="dummy", MESA_SHADER_CACHE_DISABLE="true",
+                ASAN_OPTIONS="detect_leaks=1:verify_asan_link_order=0",
+                UBSAN_OPTIONS="print_stacktrace=1", LD_PRELOAD=os.environ.get("PIZZERIA_PRELOAD", ""),
+                LSAN_OPTIONS=f"suppressions={suppressions}:print_suppressions=0", **extra)
+
+
+def play_until_end(argv, cwd, env, display, limit, stdout, stderr):
+    """Runs the game, presses Escape once its window shows, and waits for the
+    end; (exit code, hung). A game still running after `limit` is killed."""
+    proc = subprocess.Popen(argv, cwd=cwd, env=env, stdin=subprocess.DEVNULL,
+                            stdout=stdout, stderr=stderr, start_new_session=True)
+    start, sent = time.time(), False
+    while proc.poll() is None:
+        if time.time() - start > limit:
+            os.killpg(proc.pid, signal.SIGKILL)
+            proc.wait()
+            return proc.returncode, True
+        if not sent:
+            sent = press_escape(display)
+        time.sleep(0.2)
+    return proc.returncode, False
+
+
 def run_case(run_dir, case, display, limit, suppressions):
     kind, path, mutation = case
     work = tempfile.mkdtemp(prefix="pizzeria-fuzz-")
@@ -182,34 +231,20 @@ def run_case(run_dir, case, display, limit, suppressions):
         subprocess.run(["cp", "-al", run_dir, folder], check=True)
         os.chmod(work, 0o755)
         mutate(run_dir, folder, path, mutation, f"{path}/{mutation}")
-        env = dict(os.environ, DISPLAY=display, SDL_AUDIODRIVER="dummy", HOME=work,
-                   MESA_SHADER_CACHE_DISABLE="true",
-                   ASAN_OPTIONS="detect_leaks=1:verify_asan_link_order=0",
-                   UBSAN_OPTIONS="print_stacktrace=1", LD_PRELOAD=os.environ.get("PIZZERIA_PRELOAD", ""),
-                   LSAN_OPTIONS=f"suppressions={suppressions}:print_suppressions=0")
+        env = game_env(display, suppressions, HOME=work)
         argv = ["./pizzeria"]
         if os.geteuid() == 0:
             # root reads files of mode 000; the game runs as nobody instead.
             argv = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] + argv
         out_path, err_path = os.path.join(work, "out"), os.path.join(work, "err")
         with open(out_path, "wb") as out, open(err_path, "wb") as err:
-            proc = subprocess.Popen(argv, cwd=folder, env=env, stdin=subprocess.DEVNULL,
-                                    stdout=out, stderr=err, start_new_session=True)
-            start, sent, hung = time.time(), False, False
-            while proc.poll() is None:
-                if time.time() - start > limit:
-                    os.killpg(proc.pid, signal.SIGKILL)
-                    proc.wait()
-                    hung = True
-                    break
-                if not sent:
-                    sent = press_escape(display)
-                time.sleep(0.2)
+            start = time.time()
+            code, hung = play_until_end(argv, folder, env, display, limit, out, err)
         with open(out_path, errors="replace") as f:
             out = f.read()
         with open(err_path, errors="replace") as f:
             err = f.read()
-        return judge(case, proc.returncode, hung, out, err), time.time() - start, out, err
+        return judge(case, code, hung, out, err), time.time() - start, out, err
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
@@ -273,44 +308,29 @@ def main():
     cases = all_cases(run_dir, args.set)
     if args.only:
         cases = [c for c in cases if args.only in c[1]]
+    if not cases:
+        print("filefuzz: no case matches", file=sys.stderr)
+        return 2
     print(f"filefuzz: {len(cases)} cases ({args.set}), {args.jobs} jobs", flush=True)
 
     results = [None] * len(cases)
-    queue = list(range(len(cases)))
-    lock = threading.Lock()
 
-    displays = []
-    for _ in range(max(1, args.jobs)):
-        displays.append(Display(displays[-1].number + 1 if displays else 140))
+    def work(index, display, lock):
+        (outcome, reason), seconds, out, err = run_case(run_dir, cases[index], display,
+                                                         args.limit, suppressions)
+        kind, path, mutation = cases[index]
+        known = KNOWN.get((kind, mutation))
+        if known:
+            outcome, reason = (outcome + " KNOWN", None) if reason else (outcome + " FIXED", "passes now: drop its KNOWN entry")
+        results[index] = (outcome, reason, seconds)
+        with lock:
+            status = "FAIL" if reason else "ok"
+            print(f"{status:4} {outcome:9} {seconds:5.1f}s {kind:9} {mutation:11} {path}", flush=True)
+            if reason:
+                print(f"     {reason}\n     stdout tail: {out[-600:]!r}\n     stderr tail: {err[-3000:]!r}",
+                      flush=True)
 
-    def worker(display):
-        try:
-            while True:
-                with lock:
-                    if not queue:
-                        return
-                    index = queue.pop(0)
-                (outcome, reason), seconds, out, err = run_case(run_dir, cases[index], display.name,
-                                                                 args.limit, suppressions)
-                kind, path, mutation = cases[index]
-                known = KNOWN.get((kind, mutation))
-                if known:
-                    outcome, reason = (outcome + " KNOWN", None) if reason else (outcome + " FIXED", "passes now: drop its KNOWN entry")
-                results[index] = (outcome, reason, seconds)
-                with lock:
-                    status = "FAIL" if reason else "ok"
-                    print(f"{status:4} {outcome:9} {seconds:5.1f}s {kind:9} {mutation:11} {path}", flush=True)
-                    if reason:
-                        print(f"     {reason}\n     stdout tail: {out[-600:]!r}\n     stderr tail: {err[-3000:]!r}",
-                              flush=True)
-        finally:
-            display.close()
-
-    threads = [threading.Thread(target=worker, args=(d,)) for d in displays]
-    for t in threads:
-        t.start()
-    for t in threads:
-        t.join()
+    run_in_parallel(range(len(cases)), args.jobs, 140, work)
 
     table = collections.OrderedDict()
     failures = 0

@@ -1,5 +1,7 @@
 // Saves the X screen, or the window with a given title, as a PNG: how we look
 // at the game running under Xvfb. Usage: pizzeria_xgrab OUT.png [TITLE]
+#include "tools/x11/WindowSearch.h"
+
 #include <IL/il.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -8,36 +10,6 @@
 #include <cstring>
 #include <string>
 #include <vector>
-
-namespace {
-
-Window findByTitle(Display* display, Window parent, const char* title) {
-    Window root = 0, parentOut = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(display, parent, &root, &parentOut, &children, &count)) {
-        return 0;
-    }
-    Window found = 0;
-    for (unsigned int i = 0; i < count && found == 0; ++i) {
-        char* name = nullptr;
-        if (XFetchName(display, children[i], &name) && name != nullptr) {
-            if (std::strcmp(name, title) == 0) {
-                found = children[i];
-            }
-            XFree(name);
-        }
-        if (found == 0) {
-            found = findByTitle(display, children[i], title);
-        }
-    }
-    if (children != nullptr) {
-        XFree(children);
-    }
-    return found;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -51,7 +23,10 @@ int main(int argc, char** argv) {
     }
     Window window = DefaultRootWindow(display);
     if (argc > 2) {
-        window = findByTitle(display, window, argv[2]);
+        const char* title = argv[2];
+        window = x11::findWindow(display, window, [title](Window, const char* name) {
+            return std::strcmp(name, title) == 0;
+        });
         if (window == 0) {
             std::fprintf(stderr, "pizzeria_xgrab: no window titled %s\n", argv[2]);
             return 1;
