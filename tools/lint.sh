@@ -24,5 +24,7 @@ echo "cppcheck"
 mapfile -t options < <(grep -v '^#' .cppcheck)
 cppcheck "${options[@]}" -I . -j"$(nproc)" app assets hud render scene sound tools
 echo "clang-format"
-git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+# Files deleted in a working tree are still listed until the deletion is staged.
+git ls-files -- '*.cpp' '*.h' | while read -r f; do [ -e "$f" ] && printf '%s\n' "$f"; done |
+  xargs clang-format --dry-run --Werror
 echo "lint: no findings"

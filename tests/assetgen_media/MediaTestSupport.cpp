@@ -96,14 +96,6 @@ const DecodedSound& decodeSound(const std::string& file) {
     return sound;
 }
 
-std::vector<double> monoOf(const DecodedSound& sound) {
-    std::vector<double> mono(sound.frames());
-    for (std::size_t i = 0; i < mono.size(); ++i) {
-        mono[i] = (double(sound.samples[2 * i]) + double(sound.samples[2 * i + 1])) / 65536.0;
-    }
-    return mono;
-}
-
 std::vector<std::uint8_t> readBytes(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(file), {});

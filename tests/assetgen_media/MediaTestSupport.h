@@ -37,9 +37,6 @@ struct DecodedSound {
 // Decoded once per process and kept.
 const DecodedSound& decodeSound(const std::string& file);
 
-// (left + right) / 2 as -1..1 floats.
-std::vector<double> monoOf(const DecodedSound& sound);
-
 std::vector<std::uint8_t> readBytes(const std::filesystem::path& path);
 
 } // namespace mediatest

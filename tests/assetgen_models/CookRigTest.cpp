@@ -116,15 +116,6 @@ TEST_P(ArmAtRest, SleeveReachesIntoTheBody) {
     EXPECT_GT(innermost, 0.0f) << "the arm must not cross to the other side";
 }
 
-TEST_P(ArmAtRest, HandIsOnItsOwnSideAndAboveTheGround) {
-    const ArmCase& c = GetParam();
-    const auto hand = gameModel(c.kind).trianglesColoured(skin);
-    ASSERT_GE(hand.size(), 10u);
-    const glm::vec3 h = apply(c.matrix, centroidOf(hand));
-    EXPECT_GT(c.bodySide * h.x, 0.9f);
-    EXPECT_GT(h.y, 0.15f);
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Cook, ArmAtRest,
     ::testing::Values(ArmCase{"Left", 1, leftArm(0.0f), 1.0f},
@@ -132,12 +123,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ArmCase{"LeftDancingDown", 1, leftArm(-0.3490658f), 1.0f},
                       ArmCase{"Right", 2, rightArm(kRestSwing, kRestPitch), -1.0f}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(CookPose, LeftHandHangsBesideTheBody) {
-    const glm::vec3 h = apply(leftArm(0.0f), centroidOf(gameModel(1).trianglesColoured(skin)));
-    EXPECT_LT(h.y, 0.7f);
-    EXPECT_NEAR(h.z, 0.1f, 0.3f);
-}
 
 TEST(CookPose, RightHandHoldsTheBatRaisedAtRest) {
     const glm::vec3 h =
@@ -175,13 +160,6 @@ TEST(CookPose, BatReachesForwardAtTheEndOfTheSwing) {
             ASSERT_GT(p.y, 0.0f) << "swing fraction " << k;
         }
     }
-}
-
-TEST(CookPose, BatIsAboutOneAndAHalfUnitsLong) {
-    const glm::vec3 size = gameModel(3).maxCorner() - gameModel(3).minCorner();
-    const float length = 3.0f * glm::length(size);
-    EXPECT_GT(length, 1.2f);
-    EXPECT_LT(length, 2.2f);
 }
 
 TEST(CookPose, HatCoversTheTopOfTheHead) {

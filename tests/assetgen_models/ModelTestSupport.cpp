@@ -65,19 +65,6 @@ std::vector<Triangle> LoadedModel::trianglesColoured(bool (*match)(glm::vec3)) c
     return out;
 }
 
-glm::vec3 LoadedModel::meanColour() const {
-    glm::vec3 sum(0.0f);
-    float area = 0.0f;
-    for (const LoadedMesh& m : meshes) {
-        for (const Triangle& t : m.triangles) {
-            const glm::vec2 uv = (t.uv[0] + t.uv[1] + t.uv[2]) / 3.0f;
-            sum += m.texture.sample(uv) * t.area();
-            area += t.area();
-        }
-    }
-    return area > 0.0f ? sum / area : sum;
-}
-
 glm::vec3 centroidOf(const std::vector<Triangle>& triangles) {
     glm::vec3 sum(0.0f);
     float area = 0.0f;

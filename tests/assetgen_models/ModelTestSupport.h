@@ -49,8 +49,6 @@ struct LoadedModel {
     std::size_t triangleCount() const;
     // Triangles whose texture colour (at the centroid's UV) passes `match`.
     std::vector<Triangle> trianglesColoured(bool (*match)(glm::vec3)) const;
-    // Area-weighted mean texture colour over the surface.
-    glm::vec3 meanColour() const;
 };
 
 std::string runDir();

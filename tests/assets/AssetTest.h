@@ -4,7 +4,6 @@
 #include "tests/support/GlContext.h"
 #include "tests/support/Process.h"
 
-#include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
 #include <gtest/gtest.h>
 
@@ -17,9 +16,6 @@
 namespace glm {
 inline void PrintTo(const vec3& v, std::ostream* out) {
     *out << "(" << v.x << ", " << v.y << ", " << v.z << ")";
-}
-inline void PrintTo(const vec2& v, std::ostream* out) {
-    *out << "(" << v.x << ", " << v.y << ")";
 }
 } // namespace glm
 

@@ -4,10 +4,7 @@
 #include "tests/render/RenderFixture.h"
 
 #include <GLFW/glfw3.h>
-#include <glm/glm.hpp>
-#include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,6 +12,7 @@
 using pizzeria::app::gameSettings;
 using pizzeria::app::GameSettings;
 using pizzeria::render::Camera;
+using rendertest::matricesNear;
 
 namespace {
 
@@ -34,12 +32,6 @@ glm::mat4 expectedProjection(float aspect) {
     return m;
 }
 
-void expectVecNear(const glm::vec3& actual, const glm::vec3& expected, float tolerance) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
-}
-
 class CameraMath : public testing::Test {
 protected:
     void SetUp() override { gameSettings = GameSettings{}; }
@@ -49,33 +41,28 @@ protected:
     Camera camera{nullptr, nullptr};
 };
 
-struct SizeCase {
-    int width;
-    int height;
-    float aspect;
+struct FlightCase {
+    const char* name;
+    std::vector<int> keys;
+    glm::vec3 front;
+    glm::vec3 expected; // position after 0.5 s from (0, 2, 5)
 };
 
-class CameraProjection : public CameraMath, public testing::WithParamInterface<SizeCase> {};
+class CameraFlight : public CameraMath, public testing::WithParamInterface<FlightCase> {};
 
 } // namespace
 
-TEST_P(CameraProjection, FollowsTheWindowShapeWithTheRadianFieldOfView) {
-    const SizeCase size = GetParam();
-    camera.windowWidth = size.width;
-    camera.windowHeight = size.height;
-    camera.updateMatrices();
-
-    EXPECT_TRUE(
-        rendertest::matricesNear(camera.projection, expectedProjection(size.aspect), 1e-5f));
-    // The vertical field of view that results is 2 atan(tan 22.5), not 45 degrees.
-    EXPECT_NEAR(2.0f * std::atan(1.0f / camera.projection[1][1]), 1.0177028f, 1e-6f);
-    EXPECT_NEAR(camera.projection[0][0] * size.aspect, camera.projection[1][1], 1e-5f);
+TEST_F(CameraMath, ProjectionFollowsTheWindowShapeWithTheRadianFieldOfView) {
+    for (const auto& [width, height] : {std::pair{1200, 800}, {1920, 1080}}) {
+        camera.windowWidth = width;
+        camera.windowHeight = height;
+        camera.updateMatrices();
+        EXPECT_TRUE(matricesNear(camera.projection, expectedProjection(float(width) / height)))
+            << width << "x" << height;
+        // The vertical field of view that results is 2 atan(tan 22.5), not 45 degrees.
+        EXPECT_NEAR(2.0f * std::atan(1.0f / camera.projection[1][1]), 1.0177028f, 1e-6f);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(WindowSizes, CameraProjection,
-                         testing::Values(SizeCase{1200, 800, 1.5f}, SizeCase{800, 800, 1.0f},
-                                         SizeCase{1920, 1080, 1920.0f / 1080.0f},
-                                         SizeCase{640, 480, 4.0f / 3.0f}));
 
 TEST_F(CameraMath, ViewLooksAlongFrontAimedSlightlyHigher) {
     camera.windowWidth = 1200;
@@ -88,7 +75,7 @@ TEST_F(CameraMath, ViewLooksAlongFrontAimedSlightlyHigher) {
 
         // The eye sits at the origin of view space...
         const glm::vec4 eye = camera.view * glm::vec4(camera.position, 1.0f);
-        expectVecNear(glm::vec3(eye), glm::vec3(0.0f), 1e-5f);
+        EXPECT_LE(glm::distance(glm::vec3(eye), glm::vec3(0.0f)), 1e-5f);
         // ...and the aim point, 0.3 above one unit along front, straight ahead.
         const glm::vec3 aim = camera.position + front + glm::vec3(0, 0.3f, 0);
         const glm::vec4 ahead = camera.view * glm::vec4(aim, 1.0f);
@@ -102,33 +89,20 @@ TEST_F(CameraMath, ViewLooksAlongFrontAimedSlightlyHigher) {
     }
 }
 
+// A minimised window reports 0 x 0; its aspect must not turn into NaNs.
 TEST_F(CameraMath, ZeroSizedWindowKeepsTheLastProjection) {
-    // Before any valid size the projection stays the identity, never a NaN.
-    camera.windowWidth = 0;
-    camera.windowHeight = 0;
-    camera.updateMatrices();
-    EXPECT_TRUE(rendertest::matricesNear(camera.projection, glm::mat4(1.0f), 0.0f));
-
     camera.windowWidth = 1200;
     camera.windowHeight = 800;
     camera.updateMatrices();
-    const glm::mat4 valid = camera.projection;
-
-    for (const auto& size : {std::pair{0, 0}, std::pair{0, 800}, std::pair{1200, 0}}) {
-        camera.windowWidth = size.first;
-        camera.windowHeight = size.second;
+    for (const auto& [width, height] : {std::pair{0, 0}, {0, 800}, {1200, 0}}) {
+        camera.windowWidth = width;
+        camera.windowHeight = height;
         camera.position += glm::vec3(1, 0, 0);
         const glm::mat4 oldView = camera.view;
         camera.updateMatrices();
-        EXPECT_TRUE(rendertest::matricesNear(camera.projection, valid, 0.0f));
-        // The view still follows the camera.
-        EXPECT_NE(camera.view[3][0], oldView[3][0]) << size.first << "x" << size.second;
+        EXPECT_TRUE(matricesNear(camera.projection, expectedProjection(1.5f)));
+        EXPECT_NE(camera.view[3][0], oldView[3][0]) << "the view still follows the camera";
     }
-
-    camera.windowWidth = 800;
-    camera.windowHeight = 800;
-    camera.updateMatrices();
-    EXPECT_TRUE(rendertest::matricesNear(camera.projection, expectedProjection(1.0f), 1e-5f));
 }
 
 TEST(CameraWindow, UpdateReadsTheWindowSize) {
@@ -137,23 +111,8 @@ TEST(CameraWindow, UpdateReadsTheWindowSize) {
     ASSERT_TRUE(context) << "needs a display; tools/test.sh starts Xvfb";
     Camera camera(context->window, nullptr);
     camera.update(0.016f);
-    EXPECT_EQ(camera.windowWidth, 1200);
-    EXPECT_EQ(camera.windowHeight, 800);
-    EXPECT_TRUE(rendertest::matricesNear(camera.projection, expectedProjection(1.5f), 1e-5f));
+    EXPECT_TRUE(matricesNear(camera.projection, expectedProjection(1.5f)));
 }
-
-namespace {
-
-struct FlightCase {
-    const char* name;
-    std::vector<int> keys;
-    glm::vec3 front;
-    glm::vec3 expected; // position after 0.5 s from (0, 2, 5)
-};
-
-class CameraFlight : public CameraMath, public testing::WithParamInterface<FlightCase> {};
-
-} // namespace
 
 TEST_P(CameraFlight, HeldKeysMoveAtThirtyUnitsPerSecond) {
     const FlightCase& flight = GetParam();
@@ -163,19 +122,15 @@ TEST_P(CameraFlight, HeldKeysMoveAtThirtyUnitsPerSecond) {
         camera.keys[std::size_t(key)] = true;
     }
     camera.update(0.5f);
-    expectVecNear(camera.position, flight.expected, 1e-4f);
+    EXPECT_LE(glm::distance(camera.position, flight.expected), 1e-4f);
 }
 
 // Looking down -z, the side vector is +x; tilted fronts still give a unit side.
 INSTANTIATE_TEST_SUITE_P(
     Keys, CameraFlight,
     testing::Values(
-        FlightCase{"W", {GLFW_KEY_W}, {0, 0, -1}, {0, 2, -10}},
-        FlightCase{"S", {GLFW_KEY_S}, {0, 0, -1}, {0, 2, 20}},
         FlightCase{"A", {GLFW_KEY_A}, {0, 0, -1}, {-15, 2, 5}},
-        FlightCase{"D", {GLFW_KEY_D}, {0, 0, -1}, {15, 2, 5}},
         FlightCase{"Q", {GLFW_KEY_Q}, {0, 0, -1}, {0, 17, 5}},
-        FlightCase{"E", {GLFW_KEY_E}, {0, 0, -1}, {0, -13, 5}},
         FlightCase{"DownhillD", {GLFW_KEY_D}, {0.9238795f, -0.3826834f, 0}, {0, 2, 20}},
         FlightCase{
             "DownhillW", {GLFW_KEY_W}, {0.9238795f, -0.3826834f, 0}, {13.858193f, -3.740251f, 5}},
@@ -186,24 +141,17 @@ INSTANTIATE_TEST_SUITE_P(
         FlightCase{"WAndD", {GLFW_KEY_W, GLFW_KEY_D}, {0.6f, 0, 0.8f}, {-3, 2, 26}}),
     [](const testing::TestParamInfo<FlightCase>& info) { return std::string(info.param.name); });
 
-TEST_F(CameraMath, KeysDoNothingOutsideGodMode) {
-    for (int key : {GLFW_KEY_W, GLFW_KEY_A, GLFW_KEY_Q}) {
-        camera.keys[std::size_t(key)] = true;
-    }
-    camera.update(1.0f);
-    expectVecNear(camera.position, glm::vec3(0, 2, 5), 0.0f);
-
-    gameSettings.godMode = true;
-    camera.update(1.0f);
-    EXPECT_GT(glm::length(camera.position - glm::vec3(0, 2, 5)), 30.0f);
-}
-
-TEST_F(CameraMath, FlightFeedsTheViewOfTheSameUpdate) {
+// Held keys move nothing outside god mode; inside it the view of the same
+// update already looks from the new position.
+TEST_F(CameraMath, FlightOnlyInGodModeAndTheViewFollowsAtOnce) {
     camera.windowWidth = 1200;
     camera.windowHeight = 800;
-    gameSettings.godMode = true;
     camera.keys[GLFW_KEY_W] = true;
+    camera.update(1.0f);
+    EXPECT_LE(glm::distance(camera.position, glm::vec3(0, 2, 5)), 0.0f);
+
+    gameSettings.godMode = true;
     camera.update(0.1f); // three units forward, to (0, 2, 2)
     const glm::vec4 eye = camera.view * glm::vec4(0, 2, 2, 1);
-    expectVecNear(glm::vec3(eye), glm::vec3(0.0f), 1e-5f);
+    EXPECT_LE(glm::distance(glm::vec3(eye), glm::vec3(0.0f)), 1e-5f);
 }

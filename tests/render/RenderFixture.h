@@ -14,15 +14,13 @@
 
 #include <array>
 #include <chrono>
-#include <cmath>
 #include <filesystem>
 #include <memory>
-#include <string>
 #include <thread>
 
 namespace rendertest {
 
-// The window size the document's examples use.
+// The game's default window size.
 constexpr int windowWidth = 1200;
 constexpr int windowHeight = 800;
 
@@ -65,20 +63,10 @@ protected:
     std::filesystem::path previous;
 };
 
-inline GLint integer(GLenum what) {
-    GLint value = 0;
-    glGetIntegerv(what, &value);
-    return value;
-}
-
 inline GLuint boundFramebuffer() {
-    return GLuint(integer(GL_DRAW_FRAMEBUFFER_BINDING));
-}
-inline GLuint currentProgram() {
-    return GLuint(integer(GL_CURRENT_PROGRAM));
-}
-inline int activeUnit() {
-    return integer(GL_ACTIVE_TEXTURE) - GL_TEXTURE0;
+    GLint value = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &value);
+    return GLuint(value);
 }
 
 inline std::array<GLint, 4> viewport() {
@@ -87,59 +75,11 @@ inline std::array<GLint, 4> viewport() {
     return value;
 }
 
-// The 2D texture bound on `unit`; the active unit is left as it was.
-inline GLuint textureOn(int unit) {
-    const GLint active = integer(GL_ACTIVE_TEXTURE);
-    glActiveTexture(GLenum(GL_TEXTURE0 + unit));
-    const GLuint texture = GLuint(integer(GL_TEXTURE_BINDING_2D));
-    glActiveTexture(GLenum(active));
-    return texture;
-}
-
-inline GLint uniformLocation(GLuint program, const std::string& name) {
-    return glGetUniformLocation(program, name.c_str());
-}
-
-inline glm::mat4 uniformMat4(GLuint program, const std::string& name) {
-    glm::mat4 value(-7.0f);
-    glGetUniformfv(program, uniformLocation(program, name), &value[0][0]);
-    return value;
-}
-
-inline glm::vec4 uniformVec4(GLuint program, const std::string& name) {
-    glm::vec4 value(-7.0f);
-    glGetUniformfv(program, uniformLocation(program, name), &value[0]);
-    return value;
-}
-
-inline glm::vec3 uniformVec3(GLuint program, const std::string& name) {
-    glm::vec3 value(-7.0f);
-    glGetUniformfv(program, uniformLocation(program, name), &value[0]);
-    return value;
-}
-
-inline float uniformFloat(GLuint program, const std::string& name) {
-    float value = -7.0f;
-    glGetUniformfv(program, uniformLocation(program, name), &value);
-    return value;
-}
-
-inline GLint uniformInt(GLuint program, const std::string& name) {
-    GLint value = -7;
-    glGetUniformiv(program, uniformLocation(program, name), &value);
-    return value;
-}
-
-// Element-wise comparison with a message naming the first difference.
-inline testing::AssertionResult matricesNear(const glm::mat4& actual, const glm::mat4& expected,
-                                             float tolerance = 1e-5f) {
+// Element-wise comparison with a message naming the first column that differs.
+inline testing::AssertionResult matricesNear(const glm::mat4& actual, const glm::mat4& expected) {
     for (int c = 0; c < 4; ++c) {
-        for (int r = 0; r < 4; ++r) {
-            if (!(std::abs(actual[c][r] - expected[c][r]) <= tolerance)) {
-                return testing::AssertionFailure()
-                       << "element (" << c << "," << r << ") is " << actual[c][r] << ", expected "
-                       << expected[c][r];
-            }
+        if (glm::any(glm::greaterThan(glm::abs(actual[c] - expected[c]), glm::vec4(1e-5f)))) {
+            return testing::AssertionFailure() << "column " << c << " differs";
         }
     }
     return testing::AssertionSuccess();

@@ -4,43 +4,40 @@
 #include "scene/maincharacter/MainCharacter.h"
 #include "tests/scene/TerrainFixture.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 
 namespace scenetest {
 
-class CookTest : public testing::Test {
+// A cook on a flat terrain, settled on the ground: after a landing he sinks
+// towards the ground in small steps until his height no longer changes.
+class CookTest : public SceneTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(world.context.ok()) << "needs a display";
+        SceneTest::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
         previous = std::filesystem::current_path();
         std::filesystem::current_path(PIZZERIA_RUN_DIR); // the models live there
-    }
-    void TearDown() override { std::filesystem::current_path(previous); }
-
-    // A cook on `terrain`, settled on the ground: after a landing he sinks
-    // towards the ground in small steps until his height no longer changes.
-    std::unique_ptr<pizzeria::scene::maincharacter::MainCharacter>
-    standingCook(pizzeria::scene::terrain::Terrain* terrain) {
-        auto cook = std::make_unique<pizzeria::scene::maincharacter::MainCharacter>(terrain);
+        terrain = world.make(8, 8, [](int, int) { return 40; });
+        cook = std::make_unique<pizzeria::scene::maincharacter::MainCharacter>(terrain.get());
         int still = 0;
         for (int i = 0; i < 1200 && still < 10; ++i) {
             const float y = cook->modelMatrix[3].y;
             cook->update(frame);
             still = cook->modelMatrix[3].y == y ? still + 1 : 0;
         }
-        EXPECT_EQ(still, 10) << "the cook never came to rest";
-        return cook;
+        ASSERT_EQ(still, 10) << "the cook never came to rest";
+    }
+    void TearDown() override {
+        if (!previous.empty()) {
+            std::filesystem::current_path(previous);
+        }
     }
 
-    static constexpr float frame = 1.0f / 60.0f;
-    TerrainWorld world;
     std::filesystem::path previous;
+    std::unique_ptr<pizzeria::scene::terrain::Terrain> terrain;
+    std::unique_ptr<pizzeria::scene::maincharacter::MainCharacter> cook;
 };
-
-inline glm::vec3 where(const pizzeria::scene::SceneObject& object) {
-    return glm::vec3(object.modelMatrix[3]);
-}
 
 } // namespace scenetest

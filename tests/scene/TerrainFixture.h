@@ -6,6 +6,7 @@
 #include "tests/support/Process.h"
 
 #include <IL/il.h>
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
@@ -52,5 +53,17 @@ struct TerrainWorld {
         return std::make_unique<pizzeria::scene::terrain::Terrain>(map, texture);
     }
 };
+
+// Every scene test builds terrains, which needs a GL context.
+class SceneTest : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(world.context.ok()) << "needs a display"; }
+    static constexpr float frame = 1.0f / 60.0f;
+    TerrainWorld world;
+};
+
+inline glm::vec3 where(const pizzeria::scene::SceneObject& object) {
+    return glm::vec3(object.modelMatrix[3]);
+}
 
 } // namespace scenetest
