@@ -39,9 +39,11 @@ void removeRoot();
 // parent's (found through the environment it inherits), and the parent's
 // exit takes them too.
 const std::filesystem::path& processRoot() {
-    static const std::filesystem::path root = [] {
+    // Never destroyed: the exit handler below still needs it, and it is
+    // registered before a static's own destructor would be.
+    static const auto* const root = [] {
         if (const char* inherited = std::getenv(rootVariable)) {
-            return std::filesystem::path(inherited);
+            return new std::filesystem::path(inherited);
         }
         const std::filesystem::path dir =
             uniqueName(std::filesystem::temp_directory_path(), "pizzeria-test");
@@ -52,9 +54,9 @@ const std::filesystem::path& processRoot() {
         setenv(rootVariable, dir.c_str(), 1);
 #endif
         std::atexit(removeRoot);
-        return dir;
+        return new std::filesystem::path(dir);
     }();
-    return root;
+    return *root;
 }
 
 void removeRoot() {
