@@ -7,7 +7,6 @@
 #include <glm/vec3.hpp>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <ostream>
 #include <unistd.h>
@@ -41,27 +40,13 @@ protected:
 
     // Run first inside a death test's statement. Model and image messages go
     // to standard output, while death tests only see standard error, so the
-    // dying child sends the one into the other; and as it ends by exit(), its
-    // own folder is removed from an exit handler.
-    void prepareToDie() {
-        ::dup2(STDERR_FILENO, STDOUT_FILENO);
-        dyingFolder() = folder.path();
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::current_path(std::filesystem::temp_directory_path(), ignored);
-            std::filesystem::remove_all(dyingFolder(), ignored);
-        });
-    }
+    // dying child sends the one into the other. Its folder lies inside the
+    // parent's temporary root, which the parent removes.
+    void prepareToDie() { ::dup2(STDERR_FILENO, STDOUT_FILENO); }
 
     testsupport::GlContext context;
     testsupport::TempDir folder;
     std::filesystem::path previous;
-
-private:
-    static std::filesystem::path& dyingFolder() {
-        static std::filesystem::path path;
-        return path;
-    }
 };
 
 } // namespace assettest
