@@ -9,6 +9,15 @@ namespace pizzeria::app {
 
 namespace {
 
+bool isBat(const scene::SceneObject* object) {
+    return object->type == scene::SceneObject::BatType;
+}
+
+// Walkers take part while active: not hurt, not knocked out, a bat while swung.
+bool inPlay(const scene::MoveAbleObject& object) {
+    return object.active;
+}
+
 bool boxesOverlap(const assets::BoundingBox& a, const assets::BoundingBox& b) {
     return a.max.x > b.min.x && b.max.x > a.min.x && a.max.y > b.min.y && b.max.y > a.min.y &&
            a.max.z > b.min.z && b.max.z > a.min.z;
@@ -18,10 +27,10 @@ bool boxesOverlap(const assets::BoundingBox& a, const assets::BoundingBox& b) {
 
 void CollisionChecker::check() {
     frameCounter += 1;
-    if (frameCounter < interval) {
-        return;
+    const bool everyPairDue = frameCounter >= interval;
+    if (everyPairDue) {
+        frameCounter = 0;
     }
-    frameCounter = 0;
     const int count = std::min(collisionCount, collisionListSize);
     for (int i = 0; i < count; ++i) {
         // Only walking objects react; everything else ignores collisions.
@@ -30,8 +39,12 @@ void CollisionChecker::check() {
             continue;
         }
         for (int j = 0; j < count; ++j) {
-            scene::SceneObject* other = collisionList[std::size_t(j)];
-            if (j != i && other != nullptr && overlap(*reacting, *other)) {
+            auto* other = dynamic_cast<scene::MoveAbleObject*>(collisionList[std::size_t(j)]);
+            if (j == i || other == nullptr) {
+                continue;
+            }
+            const bool due = everyPairDue || isBat(reacting) || isBat(other);
+            if (due && inPlay(*reacting) && inPlay(*other) && overlap(*reacting, *other)) {
                 reacting->onCollision(other);
             }
         }

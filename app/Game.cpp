@@ -52,6 +52,12 @@ void onKeyEvent(GLFWwindow* window, int key, int /*scancode*/, int action, int /
     }
 }
 
+void onFramebufferSizeEvent(GLFWwindow* window, int width, int height) {
+    if (auto* owner = static_cast<Game*>(glfwGetWindowUserPointer(window))) {
+        owner->resize(width, height);
+    }
+}
+
 void onCursorEvent(GLFWwindow* /*window*/, double x, double y) {
     if (inputHandler) {
         inputHandler->onMouseMove(x, y);
@@ -127,6 +133,7 @@ void Game::initWindow(int argc, char** argv) {
         exitAfterPause(1);
     }
     glfwMakeContextCurrent(window);
+    glfwSwapInterval(1); // the display's pace is plenty; the world steps on its own clock
     glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
     // Unaccelerated motion where the platform has it: mouse look then ignores
     // the desktop's pointer acceleration.
@@ -145,12 +152,42 @@ void Game::initWindow(int argc, char** argv) {
     glfwSetKeyCallback(window, onKeyEvent);
     glfwSetCursorPosCallback(window, onCursorEvent);
     glfwSetMouseButtonCallback(window, onMouseButtonEvent);
+    glfwSetWindowUserPointer(window, this);
+    glfwSetFramebufferSizeCallback(window, onFramebufferSizeEvent);
 
+    adoptFramebufferSize();
     glClearColor(0.1f, 0.1f, 0.1f, 0.0f);
     glViewport(0, 0, width, height);
     init();
     // After the start-up messages, so a data error is still the first line.
     reportSoftwareRenderer();
+}
+
+// A full-screen mode the monitor lacks, or a window manager with its own
+// idea, gives another size than the one asked for: draw for the one we got.
+void Game::adoptFramebufferSize() {
+    int framebufferWidth = 0;
+    int framebufferHeight = 0;
+    glfwGetFramebufferSize(window, &framebufferWidth, &framebufferHeight);
+    if (framebufferWidth > 0 && framebufferHeight > 0) {
+        width = framebufferWidth;
+        height = framebufferHeight;
+    }
+}
+
+void Game::resize(int newWidth, int newHeight) {
+    if (newWidth <= 0 || newHeight <= 0 || (newWidth == width && newHeight == height)) {
+        return;
+    }
+    width = newWidth;
+    height = newHeight;
+    glViewport(0, 0, width, height);
+    if (renderer) {
+        renderer->resize(width, height);
+    }
+    if (hud) {
+        hud->resize(width, height);
+    }
 }
 
 void Game::readCommandLine(int argc, char** argv) {
@@ -195,13 +232,14 @@ void Game::init() {
 }
 
 void Game::run() {
-    float last = float(glfwGetTime());
+    // Double precision: a float clock loses the milliseconds after a few hours.
+    double last = glfwGetTime();
     while (!glfwWindowShouldClose(window)) {
-        const float now = float(glfwGetTime());
-        const float dt = now - last;
+        const double now = glfwGetTime();
+        const auto frame = float(now - last);
         last = now;
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        update(dt);
+        advance(frame);
         render();
         glfwPollEvents();
         glfwSwapBuffers(window);
@@ -210,6 +248,15 @@ void Game::run() {
         }
     }
     glfwTerminate();
+}
+
+int Game::advance(float frame) {
+    frameSeconds = frame;
+    const int steps = frameClock.advance(double(frame));
+    for (int i = 0; i < steps; ++i) {
+        update(float(FrameClock::step));
+    }
+    return steps;
 }
 
 void Game::update(float dt) {
@@ -242,7 +289,7 @@ void Game::runClock(float dt) {
         return;
     }
     shownSeconds = int(second);
-    hud->setFps(hud::Hud::frameRate(dt));
+    hud->setFps(hud::Hud::frameRate(frameSeconds)); // the real rate, not the step's
     if (std::rand() % 5 == 0 && ingredients->live.size() <= 20) {
         ingredients->spawn(ingredients->allKinds[std::size_t(std::rand() % 8)]);
     }
@@ -273,6 +320,7 @@ void Game::payOrCharge() {
             timeLeft = timeLeft >= 0.0f ? float(timeBonus) + timeLeft : float(timeBonus);
             money += 20 + std::rand() % 15;
             enemies->hitAll();
+            ++pizzasDelivered;
         }
     } else if (ingredients->wrongHits > 0) {
         ingredients->wrongHits -= 1;
@@ -292,7 +340,7 @@ void Game::showOnHud() {
 }
 
 void Game::checkGameOver() {
-    if (money >= 1 && mainCharacter->lives != 0) {
+    if (money >= 1 && mainCharacter->lives > 0) {
         return;
     }
     gameSettings.gameOver = true;

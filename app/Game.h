@@ -2,6 +2,7 @@
 
 #include "app/CollisionChecker.h"
 #include "app/EnemyManager.h"
+#include "app/FrameClock.h"
 #include "app/IngredientManager.h"
 #include "hud/Hud.h"
 #include "render/Camera.h"
@@ -33,8 +34,16 @@ public:
     // Runs frames until the window is asked to close, then ends GLFW.
     void run();
 
-    // One frame of the rules, with the frame time in seconds.
+    // One frame of play that took `frameSeconds` of real time: the world
+    // advances by as many fixed steps as that time holds. Returns the steps.
+    int advance(float frameSeconds);
+
+    // One fixed step of the rules, `dt` seconds long.
     void update(float dt);
+
+    // Follows a new framebuffer size: viewport, render targets, projection
+    // and HUD layout. Sizes of zero (a minimised window) are ignored.
+    void resize(int newWidth, int newHeight);
 
     // The frame's render passes, in their fixed order.
     void render();
@@ -62,9 +71,13 @@ public:
     float enemySpawnTimer = 5.0f; // countdown to the next enemy
     int timeBonus = 20;           // seconds a completed pizza puts on the clock
     float penaltyRate = 0.25f;    // share of the money a wrong ingredient costs from 50 up
+    FrameClock frameClock;
+    float frameSeconds = 0.0f; // real length of the frame being played, for the frame-rate line
+    int pizzasDelivered = 0;   // completed orders paid in this game
 
 private:
     void initWindow(int argc, char** argv);
+    void adoptFramebufferSize();
     void readCommandLine(int argc, char** argv);
     void init();
     void runClock(float dt);

@@ -3,11 +3,13 @@
 #include "app/GameSettings.h"
 #include "render/Camera.h"
 #include "scene/maincharacter/MainCharacter.h"
+#include "scene/terrain/Terrain.h"
 #include "sound/SoundManager.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 
@@ -21,6 +23,10 @@ constexpr float degreesToRadians = 0.017453292f;
 constexpr float twoPi = 6.2831855f;
 constexpr float maxPitch = 1.553343f; // 89 degrees
 constexpr float orbitMaxPitch = -0.1f;
+constexpr float cameraClearance = 0.5f; // least height over the ground under the camera
+constexpr float sightClearance = 0.3f;  // least height of the line of sight over the ground
+constexpr float cookEyeLevel = 1.0f;    // the line of sight ends this far above the feet
+constexpr int sightSamples = 8;         // ground samples along the line of sight
 
 const char* onOff(bool on) {
     return on ? "on" : "off";
@@ -217,7 +223,29 @@ void InputHandler::follow() {
     const float h = std::cos(pitch) * distance;
     camera->position =
         glm::vec3(p.x - std::sin(a) * h, p.y - std::sin(pitch) * distance, p.z - std::cos(a) * h);
+    keepCameraAboveGround();
     camera->front = glm::normalize(p - camera->position);
+}
+
+// On a slope the orbit can reach into the hill behind the cook, and a crest
+// between them can hide him: the camera rises until the ground under it and
+// under the line of sight to the cook is clear.
+void InputHandler::keepCameraAboveGround() {
+    const scene::terrain::Terrain* ground = mainCharacter->terrain;
+    if (ground == nullptr) {
+        return;
+    }
+    glm::vec3& eye = camera->position;
+    const glm::vec3 cook = mainCharacter->position + glm::vec3(0.0f, cookEyeLevel, 0.0f);
+    float lowest = ground->heightAt(eye.x, eye.z) + cameraClearance;
+    for (int k = 1; k < sightSamples; ++k) {
+        // The line from the cook to the eye, a fraction t of the way out.
+        const float t = float(k) / float(sightSamples);
+        const float groundThere =
+            ground->heightAt(cook.x + (eye.x - cook.x) * t, cook.z + (eye.z - cook.z) * t);
+        lowest = std::max(lowest, cook.y + (groundThere + sightClearance - cook.y) / t);
+    }
+    eye.y = std::max(eye.y, lowest);
 }
 
 } // namespace pizzeria::app

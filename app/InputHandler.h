@@ -59,6 +59,7 @@ private:
     void onKeyPress(GLFWwindow* window, int key);
     void invertKeyTables(int key);
     void follow();
+    void keepCameraAboveGround();
 };
 
 // The process-wide holder; the window callbacks reach the handler through it.

@@ -1,6 +1,7 @@
 #include "hud/Hud.h"
 
 #include "app/GameSettings.h"
+#include "render/Renderer.h"
 
 #include <algorithm>
 #include <utility>
@@ -49,6 +50,13 @@ void Hud::setFps(int fps) {
     fpsText = std::to_string(fps) + "fps " + frameTime + "ms";
 }
 
+void Hud::resize(int newWidth, int newHeight) {
+    width = newWidth;
+    height = newHeight;
+    fontSize = int(height * 0.15);
+    textRenderer->resize(height);
+}
+
 void Hud::setPizzaIngredients(const std::vector<std::string>& names) {
     pizzaIngredients = names;
 }
@@ -87,7 +95,13 @@ void Hud::draw(const render::Shader& shader) {
         text.renderText(shader, gameOverText, float(halfW - halfLength * fs * 0.65),
                         float(height / 2 - fontSize), 1.0f, gameOverColor);
     } else if (app::gameSettings.showFps) {
-        text.renderText(shader, fpsText, float(fs * 0.1), float(fs * 0.1), 0.2f, fpsColor);
+        // The mini-map inset takes the corner while it shows; the line sits above it.
+        double baseline = fs * 0.1;
+        if (app::gameSettings.miniMapEnabled) {
+            const render::Renderer::Rect inset = render::Renderer::miniMapInset(width, height);
+            baseline += double(inset.y + inset.height);
+        }
+        text.renderText(shader, fpsText, float(fs * 0.1), float(baseline), 0.2f, fpsColor);
     }
 }
 

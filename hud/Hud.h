@@ -11,8 +11,8 @@ namespace pizzeria::hud {
 
 // The heads-up display: money at the top centre, the order clock at the top
 // right with the lives below it, the next pizza at the top left, an optional
-// frame-rate line at the bottom left and "GAME OVER" in the middle once the game
-// has ended. Every size and position derives from the window size.
+// frame-rate line at the bottom left (above the mini-map while it shows) and "GAME OVER" in the
+// middle once the game has ended. Every size and position derives from the window size.
 class Hud {
 public:
     // The highest rate `frameRate` reports, for frames too short to measure.
@@ -37,6 +37,9 @@ public:
     // Shows `fps` and the matching frame time, e.g. "60fps 16.666667ms"; a rate
     // below 1 (a frame over a second long) shows the frame time as "inf".
     void setFps(int fps);
+
+    // Lays out for a window of a new size, with the font rasterised anew.
+    void resize(int newWidth, int newHeight);
 
     // Lists `names` under "next Pizza:".
     void setPizzaIngredients(const std::vector<std::string>& names);

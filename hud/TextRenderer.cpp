@@ -12,11 +12,15 @@ namespace {
 
 const Character emptyCharacter{};
 
+// FreeType treats a zero size as "unset"; a tiny window still gets 1 pixel.
+int glyphPixelHeight(int windowHeight) {
+    return std::max(1, int(windowHeight * 0.15));
+}
+
 } // namespace
 
 TextRenderer::TextRenderer(int height) {
-    // FreeType treats a zero size as "unset"; a tiny window still gets 1 pixel.
-    loadGlyphs(std::max(1, int(height * 0.15)));
+    loadGlyphs(glyphPixelHeight(height));
 
     glGenVertexArrays(1, &vao);
     glGenBuffers(1, &vbo);
@@ -27,6 +31,14 @@ TextRenderer::TextRenderer(int height) {
     glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, 4 * sizeof(float), nullptr);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindVertexArray(0);
+}
+
+void TextRenderer::resize(int height) {
+    for (const auto& entry : characters) {
+        glDeleteTextures(1, &entry.second.textureId);
+    }
+    characters.clear();
+    loadGlyphs(glyphPixelHeight(height));
 }
 
 void TextRenderer::loadGlyphs(int pixelHeight) {

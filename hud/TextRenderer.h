@@ -33,6 +33,10 @@ public:
     explicit TextRenderer(int height);
     virtual ~TextRenderer() = default;
 
+    // Rasterises the font anew for a window `height` pixels high; the old
+    // glyph textures are released.
+    virtual void resize(int height);
+
     TextRenderer(const TextRenderer&) = delete;
     TextRenderer& operator=(const TextRenderer&) = delete;
 

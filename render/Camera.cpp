@@ -11,7 +11,7 @@ Camera::Camera(GLFWwindow* window_, Shader* shader_) : window(window_), shader(s
 
 void Camera::update(float dt) {
     if (window != nullptr) {
-        glfwGetWindowSize(window, &windowWidth, &windowHeight);
+        glfwGetFramebufferSize(window, &windowWidth, &windowHeight);
     }
     if (app::gameSettings.godMode) {
         freeFly(dt);

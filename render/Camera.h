@@ -21,7 +21,7 @@ public:
     Camera(const Camera&) = delete;
     Camera& operator=(const Camera&) = delete;
 
-    // Reads the window size, flies in god mode, then rebuilds view and projection.
+    // Reads the framebuffer size, flies in god mode, then rebuilds view and projection.
     void update(float dt);
 
     // God-mode flight: moves `position` by the held W, S, A, D, Q and E keys.

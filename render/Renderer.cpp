@@ -67,13 +67,34 @@ void reportIncomplete(const char* message) {
     }
 }
 
+// The texel formats of the window-sized targets, made at start and remade on a resize.
+struct TexelFormat {
+    GLint internalFormat;
+    GLenum format;
+    GLenum type;
+};
+constexpr TexelFormat colorFormat{GL_RGB, GL_RGB, GL_UNSIGNED_BYTE};
+constexpr TexelFormat vectorFormat{GL_RGB16F, GL_RGB, GL_FLOAT}; // positions and normals
+constexpr TexelFormat occlusionFormat{GL_RED, GL_RED, GL_FLOAT};
+constexpr GLenum sceneDepthFormat = GL_DEPTH24_STENCIL8;
+constexpr GLenum geometryDepthFormat = GL_DEPTH_COMPONENT;
+
+void allocate(GLuint texture, const TexelFormat& texel, int width, int height) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, texel.internalFormat, width, height, 0, texel.format, texel.type,
+                 nullptr);
+}
+
+void allocate(GLuint renderbuffer, GLenum format, int width, int height) {
+    glBindRenderbuffer(GL_RENDERBUFFER, renderbuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, format, width, height);
+}
+
 // A 2D texture with no data and nearest sampling, attached as colour `index`.
-GLuint attachColorTexture(int index, GLint internalFormat, GLenum format, GLenum type, int width,
-                          int height) {
+GLuint attachColorTexture(int index, const TexelFormat& texel, int width, int height) {
     GLuint texture = 0;
     glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, format, type, nullptr);
+    allocate(texture, texel, width, height);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GLenum(GL_COLOR_ATTACHMENT0 + index), GL_TEXTURE_2D,
@@ -122,11 +143,41 @@ Renderer::Renderer(int width_, int height_) : width(width_), height(height_) {
     createMiniMapFramebuffer();
     loadShader("renderFBO");
     loadShader("text");
+    setTextProjection();
+}
 
-    // The text program's projection never changes, so it is set only here.
+// The text program's projection changes only with the window, so it is set
+// only then.
+void Renderer::setTextProjection() {
     const glm::mat4 textProjection =
         glm::ortho(0.0f, float(width), 0.0f, float(height), -1.0f, 1.0f);
-    setMat4(*useShader("text"), "projection", textProjection);
+    const Shader& text = *shaders.at("text");
+    glUseProgram(text.program);
+    setMat4(text, "projection", textProjection);
+}
+
+void Renderer::resize(int newWidth, int newHeight) {
+    width = newWidth;
+    height = newHeight;
+    allocateWindowTargets();
+    setTextProjection();
+}
+
+void Renderer::allocateWindowTargets() {
+    allocate(sceneColorTexture, colorFormat, width, height);
+    allocate(sceneDepthStencil, sceneDepthFormat, width, height);
+    allocate(gPosition, vectorFormat, width, height);
+    allocate(gNormal, vectorFormat, width, height);
+    allocate(gAlbedo, colorFormat, width, height);
+    allocate(gDepth, geometryDepthFormat, width, height);
+    allocate(ssaoColorTexture, occlusionFormat, width, height);
+    allocate(ssaoBlurTexture, occlusionFormat, width, height);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+}
+
+Renderer::Rect Renderer::miniMapInset(int windowWidth, int windowHeight) {
+    return {10, 10, windowWidth / 4, windowHeight / 4};
 }
 
 void Renderer::loadShader(const std::string& name) {
@@ -148,8 +199,12 @@ Shader* Renderer::useShader(const std::string& name) {
         passPolygonMode = beginFilled();
     }
 
-    if (name == "text" && settings.blendingEnabled) {
-        glEnable(GL_BLEND);
+    if (name == "text") {
+        // The HUD lies over the world, whatever the world put in the depth buffer.
+        glDisable(GL_DEPTH_TEST);
+        if (settings.blendingEnabled) {
+            glEnable(GL_BLEND);
+        }
     }
     if (name == "SSAOGeo") {
         glBindFramebuffer(GL_FRAMEBUFFER, gBuffer);
@@ -245,6 +300,7 @@ void Renderer::endPass(const std::string& name) {
         compositePass();
     } else if (name == "text") {
         glDisable(GL_BLEND);
+        glEnable(GL_DEPTH_TEST);
     }
 }
 
@@ -291,7 +347,8 @@ void Renderer::drawMiniMap() {
         return;
     }
     const Shader& shader = *useShader("renderFBO");
-    glViewport(10, 10, width / 4, height / 4);
+    const Rect inset = miniMapInset(width, height);
+    glViewport(inset.x, inset.y, inset.width, inset.height);
     // Always the map's own depth, also while the occlusion is debugged: the
     // full-window view shows the occlusion already.
     drawDepthInset(shader, miniMapDepthTexture, InsetSource::MiniMap);
@@ -317,16 +374,14 @@ void Renderer::createSceneFramebuffer() {
     glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
 
     glGenTextures(1, &sceneColorTexture);
-    glBindTexture(GL_TEXTURE_2D, sceneColorTexture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    allocate(sceneColorTexture, colorFormat, width, height);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, sceneColorTexture,
                            0);
 
     glGenRenderbuffers(1, &sceneDepthStencil);
-    glBindRenderbuffer(GL_RENDERBUFFER, sceneDepthStencil);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+    allocate(sceneDepthStencil, sceneDepthFormat, width, height);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
                               sceneDepthStencil);
 
@@ -345,29 +400,27 @@ void Renderer::createMiniMapFramebuffer() {
 void Renderer::createSsaoFramebuffers() {
     glGenFramebuffers(1, &gBuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, gBuffer);
-    gPosition = attachColorTexture(0, GL_RGB16F, GL_RGB, GL_FLOAT, width, height);
+    gPosition = attachColorTexture(0, vectorFormat, width, height);
     // Positions are looked up around each pixel; past the edge they must not wrap.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    gNormal = attachColorTexture(1, GL_RGB16F, GL_RGB, GL_FLOAT, width, height);
-    gAlbedo = attachColorTexture(2, GL_RGB, GL_RGB, GL_UNSIGNED_BYTE, width, height);
+    gNormal = attachColorTexture(1, vectorFormat, width, height);
+    gAlbedo = attachColorTexture(2, colorFormat, width, height);
     const GLenum attachments[] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
     glDrawBuffers(3, attachments);
-    GLuint depth = 0; // lives on through the attachment
-    glGenRenderbuffers(1, &depth);
-    glBindRenderbuffer(GL_RENDERBUFFER, depth);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, width, height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+    glGenRenderbuffers(1, &gDepth);
+    allocate(gDepth, geometryDepthFormat, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, gDepth);
     reportIncomplete("Framebuffer not complete!");
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 
     glGenFramebuffers(1, &ssaoFramebuffer);
     glGenFramebuffers(1, &ssaoBlurFramebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, ssaoFramebuffer);
-    ssaoColorTexture = attachColorTexture(0, GL_RED, GL_RED, GL_FLOAT, width, height);
+    ssaoColorTexture = attachColorTexture(0, occlusionFormat, width, height);
     reportIncomplete("SSAO Framebuffer not complete!");
     glBindFramebuffer(GL_FRAMEBUFFER, ssaoBlurFramebuffer);
-    ssaoBlurTexture = attachColorTexture(0, GL_RED, GL_RED, GL_FLOAT, width, height);
+    ssaoBlurTexture = attachColorTexture(0, occlusionFormat, width, height);
     reportIncomplete("SSAO Blur Framebuffer not complete!");
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
@@ -487,7 +540,12 @@ void Renderer::drawDepthInset(const Shader& shader, GLuint texture, InsetSource 
     setFloat(shader, "far_plane", lightFarPlane);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture);
+    // An inset lies over whatever is drawn there, the occlusion composite
+    // included. It still writes its depth, so the composite drawn after the
+    // debug views at the same depth leaves them alone.
+    glDepthFunc(GL_ALWAYS);
     drawQuad(quadDepth);
+    glDepthFunc(GL_LESS);
     endPass("renderFBO");
 }
 

@@ -25,6 +25,16 @@ public:
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
 
+    // Gives the window-sized targets and the text projection a new size; the
+    // GL objects stay, only their storage changes.
+    void resize(int newWidth, int newHeight);
+
+    // Where the mini-map inset sits in a window of this size (lower left).
+    struct Rect {
+        int x, y, width, height;
+    };
+    static Rect miniMapInset(int windowWidth, int windowHeight);
+
     // Builds "Shader/" + name + ".vert"/".frag" and registers the program.
     // A name already registered keeps its first program; the new one is
     // deleted at once.
@@ -101,6 +111,7 @@ public:
     GLuint gPosition = 0;
     GLuint gNormal = 0;
     GLuint gAlbedo = 0;
+    GLuint gDepth = 0;
     GLuint ssaoFramebuffer = 0;
     GLuint ssaoBlurFramebuffer = 0;
     GLuint ssaoColorTexture = 0;
@@ -108,6 +119,8 @@ public:
     GLuint noiseTexture = 0;
 
 private:
+    void allocateWindowTargets();
+    void setTextProjection();
     void createSceneFramebuffer();
     void createShadowFramebuffer();
     void createSsaoFramebuffers();

@@ -17,6 +17,9 @@ namespace {
 
 constexpr float hurtSeconds = 2.0f;
 constexpr float wanderStep = 4.0f; // units per second, whatever the speed
+// How far the ground may fall away in one step with a walker staying on it:
+// more than a running cook's step down a 1:1 slope.
+constexpr float stepDown = 0.5f;
 
 glm::vec3 translationOf(const glm::mat4& matrix) {
     return glm::vec3(matrix[3]);
@@ -50,6 +53,7 @@ void MoveAbleObject::placeOnTerrain() {
         modelMatrix = glm::translate(modelMatrix, app::takeSpawnPoint());
     }
     modelMatrix = lift * modelMatrix;
+    position = translationOf(modelMatrix); // the camera follows it from the first frame
 }
 
 void MoveAbleObject::stepPhysics(float dt) {
@@ -58,18 +62,44 @@ void MoveAbleObject::stepPhysics(float dt) {
     // The sum of both speeds, not their mean: the game's jumps are tuned to it.
     const float dy = (verticalSpeed + previousVerticalSpeed) * dt;
     modelMatrix = glm::translate(modelMatrix, glm::vec3(0.0f, dy, 0.0f));
+    keepInsideBorder();
     position = translationOf(modelMatrix);
     previousGroundHeight = groundHeight;
     groundHeight = terrain->heightAt(position.x, position.z);
 }
 
-void MoveAbleObject::land(float dt) {
-    if (groundHeight > position.y) {
-        const float undo = -(previousVerticalSpeed + verticalSpeed) * dt;
-        modelMatrix = glm::translate(modelMatrix, glm::vec3(0.0f, undo, 0.0f));
+// Past the edge there is no ground to stand on and no way back up.
+void MoveAbleObject::keepInsideBorder() {
+    const glm::vec3 inside = terrain->keepInside(translationOf(modelMatrix));
+    modelMatrix[3].x = inside.x;
+    modelMatrix[3].z = inside.z;
+}
+
+// Onto the ground itself, not back to the height before the step: walking
+// uphill would otherwise sink a little with every step. Walking downhill keeps
+// the feet on the slope; only a jump or a drop steeper than a step leaves it.
+void MoveAbleObject::land() {
+    const float above = position.y - groundHeight;
+    const bool walksDown = !inAir && verticalSpeed <= 0.0f && above <= stepDown;
+    if (above < 0.0f || walksDown) {
+        modelMatrix[3].y = groundHeight; // in world axes, whatever the object's turn and scale
+        position.y = groundHeight;
         verticalSpeed = 0.0f;
         inAir = false;
     }
+}
+
+void MoveAbleObject::standOnGround() {
+    position = translationOf(modelMatrix);
+    groundHeight = terrain->heightAt(position.x, position.z);
+    land();
+}
+
+void MoveAbleObject::stopAtWall() {
+    if (!transformHistory.empty()) {
+        modelMatrix = transformHistory.front();
+    }
+    standOnGround();
 }
 
 void MoveAbleObject::tryJump() {
@@ -108,7 +138,7 @@ bool MoveAbleObject::stepHurt(float dt) {
         return false;
     }
     hurtTimer += dt;
-    if (lives != 0) {
+    if (lives > 0) {
         return true;
     }
     // Out of lives: shrink away while the hurt state runs.
@@ -142,10 +172,11 @@ void MoveAbleObject::defaultUpdate(float dt) {
     move(dt);
     stepPhysics(dt);
     if (hitsWall()) {
-        return; // the obstacle response starts next frame
+        stopAtWall(); // the obstacle response starts next step
+        return;
     }
     if (!blocked) {
-        land(dt);
+        land();
     }
 }
 
@@ -171,6 +202,7 @@ void MoveAbleObject::backOff(float dt) {
     } else {
         sidestepStep(dt);
     }
+    standOnGround();
 }
 
 void MoveAbleObject::replayStep() {
@@ -207,7 +239,7 @@ void MoveAbleObject::sidestepStep(float dt) {
             stepPhysics(dt);
         }
         if (groundHeight + groundTolerance >= position.y) {
-            land(dt);
+            land();
             sidestepX = sidestepZ = climbing = false;
             turnAround = true;
             pendingX = pendingZ = false;
@@ -216,7 +248,7 @@ void MoveAbleObject::sidestepStep(float dt) {
         }
     }
     if (!climbing && !hitsWall() && !blocked) {
-        land(dt);
+        land();
     }
 }
 

@@ -39,11 +39,17 @@ public:
     // Advances the hurt state; true while hurt, when movement is skipped.
     bool stepHurt(float dt);
 
-    // Gravity for one frame, then the ground height under the new position.
+    // Gravity for one step, then the ground height under the new position.
+    // Walkers never leave the terrain: the step stops at its border.
     void stepPhysics(float dt);
 
-    // Undoes the last vertical step when it went below the ground.
-    void land(float dt);
+    // Puts the object on the ground when the last step took it below, or a
+    // little above without a jump (walking downhill).
+    void land();
+
+    // Refreshes `position` and the ground under it, then lands: after this
+    // the object is nowhere below the ground.
+    void standOnGround();
 
     // Starts a jump when standing on the ground.
     void tryJump();
@@ -51,6 +57,9 @@ public:
     // After a physics step: true (and blocked, climbing) when the ground ahead
     // rose above both the last ground height and the object.
     bool hitsWall();
+
+    // Walking into a wall stops at its foot: back to the pose before the step.
+    void stopAtWall();
 
     // Remembers the current transform, newest first, at most maxHistory.
     void recordTransform();
@@ -93,6 +102,7 @@ public:
     bool pendingZ = false;
 
 private:
+    void keepInsideBorder();
     void clearHistory();
     void replayStep();
     void sidestepStep(float dt);

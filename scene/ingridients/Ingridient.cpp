@@ -39,9 +39,10 @@ void Ingridient::dance(float dt) {
     modelMatrix = glm::rotate(modelMatrix, dt * turnSpeed, glm::vec3(0.0f, 1.0f, 0.0f));
     tryJump();
     stepPhysics(dt);
-    if (!hitsWall() && !blocked) {
-        land(dt);
-    }
+    // A wall marks it for the walk back once the party is over, but a dancer
+    // that was blocked before the music started must still come down.
+    hitsWall();
+    land();
     // Set after this frame's step, so the first dance frame still falls at normal gravity.
     gravity = danceGravity;
     gravityRestored = false;

@@ -40,10 +40,14 @@ void MainCharacter::update(float dt) {
         recordPose();
         walk(dt);
         stepPhysics(dt);
-        if (!hitsWall() && !blocked) {
-            land(dt);
+        if (hitsWall()) {
+            yaw = yawHistory.front();
+            stopAtWall(); // the walk back starts next step
+        } else if (!blocked) {
+            land();
         }
     }
+    standOnGround(); // a replayed or settling pose may lie under new ground
     updateParts(dt);
     registerForCollisions();
 }

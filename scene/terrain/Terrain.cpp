@@ -71,6 +71,14 @@ void Terrain::buildGrid() {
     buildModel(std::move(vertices), std::move(indices), textureFile);
 }
 
+glm::vec3 Terrain::keepInside(const glm::vec3& point) const {
+    const glm::vec3 origin(modelMatrix[3]);
+    const float low = borderMargin;
+    const float high = size - borderMargin;
+    return {origin.x + std::clamp(point.x - origin.x, low, high), point.y,
+            origin.z + std::clamp(point.z - origin.z, low, high)};
+}
+
 float Terrain::heightAt(float x, float z) const {
     const int rows = int(heights.size());
     const int columns = rows > 0 ? int(heights.front().size()) : 0;

@@ -2,6 +2,8 @@
 
 #include "scene/SceneObject.h"
 
+#include <glm/vec3.hpp>
+
 #include <string>
 #include <vector>
 
@@ -23,6 +25,12 @@ public:
 
     // Ground height at world x, z; 0 outside the square.
     float heightAt(float x, float z) const;
+
+    // `point` with its x and z moved inside the square, `borderMargin` from
+    // its edges, so that a walker there stands wholly on the ground.
+    glm::vec3 keepInside(const glm::vec3& point) const;
+
+    static constexpr float borderMargin = 1.0f;
 
     float size = 250.0f;
     int resolution = 0;

@@ -98,12 +98,8 @@ protected:
         return sweep;
     }
 
-    // Swings once so that the bat is at the sweep spot on the frame the
-    // collision checker looks (once in 30 frames); returns after that frame.
-    void swingIntoCheck(const Sweep& sweep) {
-        constexpr int interval = pizzeria::app::CollisionChecker::interval;
-        const int ready = (interval - sweep.frame % interval) % interval;
-        play(interval, [&] { return game->collisions->frameCounter == ready; });
+    // One swing, followed to the frame where the bat sweeps the spot.
+    void swingThrough(const Sweep& sweep) {
         const int pressed = pressForOneSwing();
         play(sweep.frame - pressed, [] { return false; });
     }
@@ -156,7 +152,7 @@ TEST_F(GameFlow, AGameFromFirstOrderToGameOver) {
     saveShot("1-order");
 
     testing::internal::CaptureStdout();
-    swingIntoCheck(sweep);
+    swingThrough(sweep);
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_LE(wanted->lives, 0) << "the bat never hit the ingredient before the cook";
     EXPECT_NE(out.find("ingridient hit by bat"), std::string::npos);
@@ -179,7 +175,7 @@ TEST_F(GameFlow, AGameFromFirstOrderToGameOver) {
     auto* wrong = liveOfKind(*game, wrongKind);
     ASSERT_NE(wrong, nullptr);
     const int moneyBefore = game->money;
-    swingIntoCheck(putBeforeTheCook(*wrong));
+    swingThrough(putBeforeTheCook(*wrong));
     play(120, [] { return false; });
     EXPECT_LT(game->money, moneyBefore);
     saveShot("3-wrong-ingredient");

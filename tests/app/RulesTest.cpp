@@ -38,14 +38,32 @@ protected:
 
 } // namespace
 
-TEST_F(Rules, TheFirstSecondChangeReportsTheFrameRate) {
-    game->update(0.0625f); // exact in binary: 16 frames per second
+// The world advances in sixtieths of a second whatever the frame rate; the
+// frame-rate line still shows the real one.
+TEST_F(Rules, FramesAdvanceTheWorldInFixedStepsAndTheHudShowsTheRealRate) {
+    game->frameClock.pending = 0.0;
+    game->advance(0.0625f); // 16 frames a second: 3 steps, the rest waits
+    EXPECT_NEAR(game->timeLeft, 30.0f - 3.0f / 60.0f, 1e-4);
     EXPECT_EQ(game->shownSeconds, 29);
     EXPECT_EQ(game->hud->fpsText.rfind("16fps", 0), 0u) << game->hud->fpsText;
-    game->update(0.125f);
-    EXPECT_EQ(game->shownSeconds, 29);
+    game->advance(0.125f); // with the rest: 8 steps
+    EXPECT_NEAR(game->timeLeft, 30.0f - 11.0f / 60.0f, 1e-4);
     EXPECT_EQ(game->hud->fpsText.rfind("16fps", 0), 0u) << "reported once a second only";
-    EXPECT_NEAR(game->timeLeft, 29.8125f, 1e-4);
+
+    // A second of play is 60 steps at any rate up to 3 frames a second...
+    for (const int rate : {3, 10, 30, 60, 144}) {
+        pizzeria::app::FrameClock clock;
+        clock.pending = 0.0; // not the first frame's step
+        int steps = 0;
+        for (int frame = 0; frame < rate; ++frame) {
+            steps += clock.advance(1.0 / rate);
+        }
+        EXPECT_EQ(steps, 60) << rate << " frames a second";
+    }
+    // ...and slower frames slow the world down instead of making it jump.
+    pizzeria::app::FrameClock clock;
+    EXPECT_EQ(clock.advance(2.0), pizzeria::app::FrameClock::maxStepsPerFrame);
+    EXPECT_EQ(clock.advance(1.0 / 60.0), 1) << "the backlog was dropped";
 }
 
 TEST_F(Rules, WhenTheClockRunsOutMoneyDrainsAndEnemiesComeEveryFiveSeconds) {

@@ -64,18 +64,42 @@ TEST_F(Collisions, BoxesMustShareVolumeToOverlap) {
     }
 }
 
-TEST_F(Collisions, EveryThirtiethCallChecksAndNeedsTwoListedObjects) {
+// The swung bat is checked at every step, so a swing that passes through an
+// ingredient hits it; everything else waits for every 30th step.
+TEST_F(Collisions, TheBatIsCheckedAtEveryStepOtherPairsEveryThirtieth) {
     scene::ingridients::Garlic garlic(terrain.get());
+    scene::enemies::Gangster gangster(terrain.get());
+    scene::MoveAbleObject cook(terrain.get());
+    cook.type = SceneObject::MainCharacterType;
     give(*bat, glm::vec3(0.0f));
     give(garlic, glm::vec3(0.2f));
+    give(gangster, glm::vec3(20.0f));
+    give(cook, glm::vec3(20.5f));
     for (const auto& listed : std::vector<std::vector<SceneObject*>>{{}, {bat.get()}, {&garlic}}) {
         frames(30, listed);
         EXPECT_EQ(checker.frameCounter, 0);
     }
-    frames(29, {bat.get(), &garlic});
-    EXPECT_EQ(garlic.lives, 1);
-    frames(1, {bat.get(), &garlic});
-    EXPECT_EQ(garlic.lives, 0);
+    frames(1, {&gangster, &cook, bat.get(), &garlic});
+    EXPECT_EQ(garlic.lives, 0) << "the bat hit at once";
+    EXPECT_EQ(gangster.contactCount, 0) << "the enemy waits for the 30th step";
+    frames(29, {&gangster, &cook});
+    EXPECT_EQ(gangster.contactCount, 1);
+}
+
+TEST_F(Collisions, TwoEnemiesAtOnceCostOneLifeAndTheLastLifeEndsAtZero) {
+    scene::enemies::Gangster first(terrain.get());
+    scene::enemies::Gangster second(terrain.get());
+    scene::MoveAbleObject cook(terrain.get());
+    cook.type = SceneObject::MainCharacterType;
+    cook.lives = 1;
+    give(first, glm::vec3(0.0f));
+    give(second, glm::vec3(0.0f, 0.0f, 0.2f));
+    give(cook, glm::vec3(0.5f, 0.0f, 0.0f));
+    first.contactCount = 1;
+    second.contactCount = 1;
+    frames(30, {&first, &cook, &second});
+    EXPECT_EQ(cook.lives, 0) << "one life per check, not one per enemy";
+    EXPECT_EQ(timesPlayed("ouchSound.mp3"), 1);
 }
 
 TEST_F(Collisions, TheBatKnocksEveryIngredientItTouchesInOneCheck) {
@@ -101,9 +125,14 @@ TEST_F(Collisions, AnEnemyTouchingTheCookAtEverySecondCheckCostsALife) {
     give(gangster, glm::vec3(0.0f));
     give(cook, glm::vec3(0.5f, 0.0f, 0.0f));
     give(tomato, glm::vec3(0.0f, 0.5f, 0.0f));
-    const std::vector<std::pair<int, int>> livesAndContacts = {{3, 1}, {2, 0}, {2, 1}, {1, 0}};
+    // Checks every 0.5 s; after a hit the cook is out of play for 2 s.
+    const std::vector<std::pair<int, int>> livesAndContacts = {{3, 1}, {2, 0}, {2, 0}, {2, 0},
+                                                               {2, 0}, {2, 0}, {2, 1}, {1, 0}};
     for (const auto& [lives, contacts] : livesAndContacts) {
-        frames(30, {&gangster, &cook, &tomato});
+        for (int step = 0; step < CollisionChecker::interval; ++step) {
+            cook.stepHurt(1.0f / 60.0f);
+            frames(1, {&gangster, &cook, &tomato});
+        }
         EXPECT_EQ(cook.lives, lives);
         EXPECT_EQ(gangster.contactCount, contacts);
     }

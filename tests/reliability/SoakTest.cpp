@@ -110,7 +110,7 @@ TEST(Soak, RandomPlayKeepsTheGameSoundAndItsMemoryFlat) {
         const float dt = float(now - last);
         last = now;
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        game->update(dt);
+        game->advance(dt);
         game->render();
 
         // The events of one poll, between the render and the swap.

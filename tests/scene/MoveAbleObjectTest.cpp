@@ -6,6 +6,7 @@
 #include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 using pizzeria::scene::MoveAbleObject;
@@ -37,14 +38,66 @@ TEST_F(Walking, FallingObjectLandsOnTheGroundAndStops) {
     int frames = 0;
     while (frames < 600 && (frames < 10 || box.verticalSpeed != 0.0f)) {
         box.stepPhysics(frame);
-        box.land(frame);
+        box.land();
         ++frames;
     }
     ASSERT_LT(frames, 600) << "never landed";
     EXPECT_FALSE(box.inAir);
-    // land puts it back to the frame before it sank below the ground.
-    EXPECT_GE(where(box).y, ground);
-    EXPECT_LT(where(box).y, ground + 1.0f);
+    EXPECT_FLOAT_EQ(where(box).y, ground) << "stands on the ground, not in it or above it";
+    EXPECT_FLOAT_EQ(box.position.y, ground) << "position follows the landing";
+}
+
+// Steps of any length land on the ground: one long step used to leave the
+// object metres under it.
+TEST_F(Walking, ALongStepStillLandsOnTheGround) {
+    auto terrain = world.make(8, 8, [](int, int) { return 128; });
+    MoveAbleObject box(terrain.get());
+    box.type = SceneObject::MainCharacterType;
+    box.placeOnTerrain();
+    for (int i = 0; i < 40; ++i) {
+        box.stepPhysics(0.5f);
+        box.land();
+    }
+    EXPECT_FLOAT_EQ(where(box).y, terrain->heightAt(0.0f, 0.0f));
+}
+
+namespace {
+
+// A ramp along z: 2 units of rise per 10 units of run, plus a cliff row.
+unsigned char ramp(int row, int) {
+    return (unsigned char)(std::min(255, row * 4));
+}
+
+} // namespace
+
+TEST_F(Walking, WalkingUphillKeepsTheFeetOnTheSurface) {
+    auto terrain = world.make(128, 128, ramp);
+    Walker walker(terrain.get());
+    walker.modelMatrix = glm::translate(glm::mat4(1.0f), glm::vec3(0.0f, 0.0f, -100.0f));
+    walker.placeOnTerrain();
+    float lowest = 1e9f;
+    for (int i = 0; i < 60 * 20; ++i) {
+        walker.defaultUpdate(frame);
+        const glm::vec3 p = where(walker);
+        lowest = std::min(lowest, p.y - terrain->heightAt(p.x, p.z));
+    }
+    EXPECT_GE(lowest, -0.001f) << "sank into the slope";
+    const glm::vec3 p = where(walker);
+    EXPECT_GT(p.z, 0.0f) << "walked up the ramp";
+    EXPECT_NEAR(p.y, terrain->heightAt(p.x, p.z), 0.05f);
+}
+
+TEST_F(Walking, TheBorderStopsAWalkerOnTheTerrain) {
+    auto terrain = world.make(8, 8, [](int, int) { return 64; });
+    Walker walker(terrain.get());
+    walker.placeOnTerrain();
+    for (int i = 0; i < 60 * 30; ++i) { // 180 units: far past the edge at 125
+        walker.defaultUpdate(frame);
+    }
+    const glm::vec3 p = where(walker);
+    EXPECT_NEAR(p.z, 125.0f - pizzeria::scene::terrain::Terrain::borderMargin, 1e-3f);
+    EXPECT_FLOAT_EQ(p.y, terrain->heightAt(p.x, p.z)) << "still standing on the ground";
+    EXPECT_FALSE(walker.blocked);
 }
 
 namespace {
@@ -70,30 +123,11 @@ TEST_F(Walking, RunningIntoACliffBlocksAndTheResponseGetsBackToTheGround) {
         for (int k = 0; k < 16; ++k) {
             ASSERT_TRUE(std::isfinite(walker.modelMatrix[k / 4][k % 4])) << "frame " << i;
         }
+        const glm::vec3 p = where(walker);
+        ASSERT_GE(p.y, terrain->heightAt(p.x, p.z)) << "inside the ground at step " << i;
         wasBlocked = wasBlocked || walker.blocked;
         recovered = wasBlocked && !walker.blocked && !walker.inAir;
     }
     EXPECT_TRUE(wasBlocked) << "the cliff was never detected";
     EXPECT_TRUE(recovered) << "the obstacle response never ended";
-    const glm::vec3 p = where(walker);
-    EXPECT_GE(p.y, terrain->heightAt(p.x, p.z) - walker.groundTolerance)
-        << "ended up inside the ground";
-}
-
-TEST_F(Walking, WallTestFiresOnlyWhenTheGroundRisesAboveTheObject) {
-    auto terrain = world.make(128, 128, cliff);
-    MoveAbleObject object(terrain.get());
-    object.previousGroundHeight = 0.0f;
-    object.groundHeight = 8.0f;
-    object.position = {0.0f, 1.0f, 0.0f};
-    EXPECT_TRUE(object.hitsWall());
-    EXPECT_TRUE(object.blocked);
-    EXPECT_TRUE(object.climbing);
-
-    MoveAbleObject flyer(terrain.get());
-    flyer.previousGroundHeight = 0.0f;
-    flyer.groundHeight = 8.0f;
-    flyer.position = {0.0f, 9.0f, 0.0f}; // above the rise: no wall
-    EXPECT_FALSE(flyer.hitsWall());
-    EXPECT_FALSE(flyer.blocked);
 }
