@@ -102,16 +102,6 @@ TEST_F(Keys, MipmapModeCyclesThroughItsThreeModes) {
     EXPECT_TRUE(gameSettings.mipmapChanged);
 }
 
-TEST_F(Keys, ChangeFlagsAreRaisedByTheirKeys) {
-    gameSettings.shadowsChanged = gameSettings.celShadingChanged = false;
-    press(GLFW_KEY_B);
-    press(GLFW_KEY_F7);
-    press(GLFW_KEY_F10);
-    EXPECT_TRUE(gameSettings.lightingChanged);
-    EXPECT_TRUE(gameSettings.shadowsChanged);
-    EXPECT_TRUE(gameSettings.celShadingChanged);
-}
-
 TEST_F(Keys, RepeatsReleasesAndStrayCodesChangeNothing) {
     testing::internal::CaptureStdout();
     handler.onKey(nullptr, GLFW_KEY_F7, GLFW_REPEAT);

@@ -11,41 +11,6 @@
 
 namespace fs = std::filesystem;
 using pizzeria::app::getModel;
-using pizzeria::app::modelPath;
-
-namespace {
-
-struct PathCase {
-    int kind;
-    const char* path;
-};
-
-const PathCase paths[] = {
-    {0, "GameObjects/MainCharacter/mainCharacter.fbx"},
-    {3, "GameObjects/MainCharacter/RightArm/Weapon/nailbat.fbx"},
-    {4, "GameObjects/MainCharacter/Hat/hat.obj"},
-    {7, "GameObjects/SkyBox/Sky.fbx"},
-    {8, "GameObjects/MainCharacter/mainCharacter.fbx"},
-    {12, "GameObjects/Ingridients/Garlic/garlic.obj"},
-    {16, "GameObjects/Ingridients/Tomato/tomato.fbx"},
-    {19, "GameObjects/Enemies/Gangster/gangster.obj"},
-    {20, "GameObjects/MainCharacter/mainCharacter.fbx"},
-    {-1, "GameObjects/MainCharacter/mainCharacter.fbx"},
-    {1 << 30, "GameObjects/MainCharacter/mainCharacter.fbx"},
-};
-
-class ModelPaths : public testing::TestWithParam<PathCase> {};
-
-} // namespace
-
-TEST_P(ModelPaths, NumberNamesItsFile) {
-    EXPECT_EQ(modelPath(GetParam().kind), GetParam().path);
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, ModelPaths, testing::ValuesIn(paths),
-                         [](const testing::TestParamInfo<PathCase>& info) {
-                             return "Case" + std::to_string(info.index);
-                         });
 
 namespace {
 

@@ -9,11 +9,13 @@
 #include "app/SpawnPoints.h"
 #include "tests/support/WholeGame.h"
 
+#include <GL/glew.h>
 #include <GLFW/glfw3.h>
 #include <glm/gtc/constants.hpp>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
@@ -263,4 +265,41 @@ TEST_F(PlayHarness, TheGamePlaysTheSameAtEveryFrameRate) {
         EXPECT_NEAR(total.ordersFilled, reference.ordersFilled, 1.5 * games) << rate << " fps";
         EXPECT_NEAR(total.livesLost, reference.livesLost, 1.0 * games) << rate << " fps";
     }
+}
+
+// A window manager, or a full-screen mode the monitor lacks, may give the
+// window another size than asked for, also while the game runs: the picture
+// follows the framebuffer it got.
+TEST_F(PlayHarness, ThePictureFollowsTheSizeTheWindowGot) {
+    glfwSetWindowSize(game->window, 900, 600);
+    for (int i = 0; i < 100 && game->width != 900; ++i) {
+        glfwWaitEventsTimeout(0.05);
+    }
+    ASSERT_EQ(game->width, 900) << "no new framebuffer size arrived";
+    ASSERT_EQ(game->height, 600);
+    EXPECT_EQ(game->renderer->width, 900);
+    EXPECT_EQ(game->hud->fontSize, 90);
+
+    game->advance(1.0f / 60.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    game->render();
+    std::array<GLint, 4> viewport{};
+    glGetIntegerv(GL_VIEWPORT, viewport.data());
+    EXPECT_EQ(viewport, (std::array<GLint, 4>{0, 0, 900, 600}));
+    // The money, green at the top centre of the new size.
+    std::vector<unsigned char> band(900 * 60 * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 540, 900, 60, GL_RGB, GL_UNSIGNED_BYTE, band.data());
+    int greenLeft = 0;
+    int greenCentre = 0;
+    for (int y = 0; y < 60; ++y) {
+        for (int x = 0; x < 900; ++x) {
+            const unsigned char* p = &band[(std::size_t(y) * 900 + x) * 3];
+            if (p[1] > 90 && p[1] > p[0] * 2 && p[1] > p[2] * 2) {
+                (x > 350 && x < 550 ? greenCentre : greenLeft) += 1;
+            }
+        }
+    }
+    EXPECT_GT(greenCentre, 100) << "the money is centred in 900 pixels";
+    EXPECT_LT(greenLeft, greenCentre / 10);
 }

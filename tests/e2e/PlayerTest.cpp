@@ -565,3 +565,92 @@ TEST_F(Player, EveryKeyPrintsItsMessageAndChangesThePicture) {
     const auto out = testsupport::lines(result.out);
     EXPECT_EQ(out.size(), linesSeen) << "unexpected lines:\n" << result.out;
 }
+
+namespace {
+
+// The game started with `arguments`, its window found and focused.
+struct StartedGame {
+    testsupport::X11Windows x11;
+    std::unique_ptr<testsupport::ChildProcess> process;
+    unsigned long window = 0;
+
+    explicit StartedGame(const std::vector<std::string>& arguments) {
+        std::vector<std::string> argv{PIZZERIA_EXE};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        process = std::make_unique<testsupport::ChildProcess>(argv, PIZZERIA_RUN_DIR);
+        window = x11.waitForWindow("Pizzeria", process->processId(), patience);
+        if (window != 0) {
+            std::system(
+                ("xdotool windowfocus --sync " + std::to_string(window) + " >/dev/null 2>&1")
+                    .c_str());
+        }
+    }
+    ~StartedGame() {
+        std::system("xdotool keyup w key Escape >/dev/null 2>&1");
+        process->wait(30s);
+    }
+};
+
+// The cook seen from behind and above: sky at the top, ground at the bottom
+// and his white coat in the middle. From under the terrain there is neither
+// sky nor cook.
+bool cookSeenFromAbove(const Image& s) {
+    const int w = s.width;
+    const int h = s.height;
+    const double sky = e2e::share(s, {0, h / 5, w, h / 10}, [](const std::uint8_t* p) {
+        return p[2] > p[1] + 15 && p[2] > p[0] + 15;
+    });
+    const double ground =
+        e2e::share(s, {0, h * 7 / 8, w, h / 8}, [](const std::uint8_t* p) { return p[1] >= p[2]; });
+    const double coat = e2e::share(s, {w * 2 / 5, h / 2, w / 5, h / 4}, [](const std::uint8_t* p) {
+        return p[0] > 150 && p[1] > 150 && p[2] > 150;
+    });
+    return sky > 0.5 && ground > 0.5 && coat > 0.05;
+}
+
+} // namespace
+
+// At the default size the software renderer takes about a third of a second
+// a frame: the long frames used to sink the cook and the camera into the
+// ground. Walking ahead for half a minute (into the border), he stays in
+// view from above.
+TEST(BigWindow, TheCookIsSeenFromAboveWhileHeWalksOnSlowFrames) {
+    StartedGame game({"1200", "800"});
+    ASSERT_NE(game.window, 0u) << "the game window never appeared";
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    Image screen;
+    while (std::chrono::steady_clock::now() < deadline && !cookSeenFromAbove(screen)) {
+        std::this_thread::sleep_for(500ms);
+        screen = e2e::grabWindow(game.window);
+    }
+    ASSERT_TRUE(cookSeenFromAbove(screen)) << "the first frames never showed the cook";
+    ASSERT_EQ(std::system("xdotool keydown w >/dev/null 2>&1"), 0);
+    int grabs = 0;
+    for (const auto end = std::chrono::steady_clock::now() + 30s;
+         std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(2s)) {
+        screen = e2e::grabWindow(game.window);
+        if (!cookSeenFromAbove(screen)) {
+            e2e::savePng(screen, std::filesystem::path(PIZZERIA_E2E_FAILURES) / "walk-lost.png");
+            FAIL() << "lost sight of the cook after " << grabs << " grabs";
+        }
+        ++grabs;
+    }
+}
+
+// A full-screen mode the monitor lacks gives the screen's own size; the
+// picture used to fill only the requested corner of it.
+TEST(BigWindow, AFullScreenModeTheMonitorLacksFillsTheScreen) {
+    StartedGame game({"1024", "768", "1", "144"});
+    ASSERT_NE(game.window, 0u) << "the game window never appeared";
+    const auto [w, h] = game.x11.size(game.window);
+    ASSERT_GT(w * h, 1024 * 768) << "this test needs a screen larger than 1024 x 768";
+    Image screen;
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (std::chrono::steady_clock::now() < deadline && !cookSeenFromAbove(screen)) {
+        std::this_thread::sleep_for(500ms);
+        screen = e2e::grabWindow(game.window);
+    }
+    EXPECT_TRUE(cookSeenFromAbove(screen)) << "the cook is not in the middle of the screen";
+    // Above the requested 768 rows, the scene, not the clear colour.
+    EXPECT_LT(e2e::share(screen, {0, 0, w, h - 768}, isClearColour), 0.05);
+}

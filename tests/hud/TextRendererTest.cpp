@@ -49,21 +49,6 @@ TEST_F(TextRendering, RasterisesEveryAsciiGlyphAtFifteenPercentOfTheHeight) {
     }
 }
 
-TEST_F(TextRendering, AdvancesThePenByWholePixelsTimesTheScale) {
-    const auto& h = text->characters.at('H');
-    const auto& p = text->characters.at('p');
-    for (const float s : {1.0f, 0.2f}) {
-        const auto quad = lastQuad("Hp", s);
-        const float left = 10.0f + float(h.advance / 64) * s + float(p.bearing.x) * s;
-        const float bottom = 100.0f - float(p.size.y - p.bearing.y) * s;
-        // Vertex 1 is the bottom-left corner, vertex 5 the top-right one.
-        EXPECT_FLOAT_EQ(quad[4], left) << s;
-        EXPECT_FLOAT_EQ(quad[5], bottom) << s;
-        EXPECT_FLOAT_EQ(quad[20], left + float(p.size.x) * s) << s;
-        EXPECT_FLOAT_EQ(quad[21], bottom + float(p.size.y) * s) << s;
-    }
-}
-
 TEST_F(TextRendering, BytesAbove127AreEmptyQuadsThatLeaveNoGap) {
     EXPECT_EQ(lastQuad("H\xE9\xFF\x80p", 1.0f), lastQuad("Hp", 1.0f));
     const auto empty = lastQuad("\xE9", 1.0f);

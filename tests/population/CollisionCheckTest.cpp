@@ -86,36 +86,6 @@ TEST_F(Collisions, TheBatIsCheckedAtEveryStepOtherPairsEveryThirtieth) {
     EXPECT_EQ(gangster.contactCount, 1);
 }
 
-TEST_F(Collisions, TwoEnemiesAtOnceCostOneLifeAndTheLastLifeEndsAtZero) {
-    scene::enemies::Gangster first(terrain.get());
-    scene::enemies::Gangster second(terrain.get());
-    scene::MoveAbleObject cook(terrain.get());
-    cook.type = SceneObject::MainCharacterType;
-    cook.lives = 1;
-    give(first, glm::vec3(0.0f));
-    give(second, glm::vec3(0.0f, 0.0f, 0.2f));
-    give(cook, glm::vec3(0.5f, 0.0f, 0.0f));
-    first.contactCount = 1;
-    second.contactCount = 1;
-    frames(30, {&first, &cook, &second});
-    EXPECT_EQ(cook.lives, 0) << "one life per check, not one per enemy";
-    EXPECT_EQ(timesPlayed("ouchSound.mp3"), 1);
-}
-
-TEST_F(Collisions, TheBatKnocksEveryIngredientItTouchesInOneCheck) {
-    scene::ingridients::Bacon bacon(terrain.get());
-    scene::ingridients::Shrimp shrimp(terrain.get());
-    give(*bat, glm::vec3(0.0f));
-    give(bacon, glm::vec3(0.4f, 0.0f, 0.0f));
-    give(shrimp, glm::vec3(-0.4f, 0.0f, 0.3f)); // also overlaps the bacon
-    testing::internal::CaptureStdout();
-    frames(30, {&bacon, bat.get(), &shrimp});
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "ingridient hit by bat\ningridient hit by bat\n");
-    EXPECT_EQ(bacon.lives, 0);
-    EXPECT_EQ(shrimp.lives, 0);
-}
-
 TEST_F(Collisions, AnEnemyTouchingTheCookAtEverySecondCheckCostsALife) {
     scene::enemies::Gangster gangster(terrain.get());
     scene::MoveAbleObject cook(terrain.get());

@@ -68,9 +68,23 @@ TEST_F(Movers, TheDanceSpinsAndHopsUnderStrongGravityFromItsSecondFrame) {
     }
 }
 
-TEST_F(Movers, AWallMetWhileDancingEndsTheResponseOnTheFirstNormalFrame) {
+// An ingredient in the middle of its obstacle response when the party starts
+// used to fall through the ground for the whole dance.
+TEST_F(Movers, ABlockedIngredientDancesOnTheGroundAndWandersAgainAfterTheParty) {
     auto pepper = grounded<scene::ingridients::Pepper>(terrain.get());
     pepper->blocked = pepper->climbing = true; // as the wall test leaves it
+    sound::partyMode = true;
+    const float ground = pepper->groundHeight;
+    int landings = 0;
+    for (int i = 0; i < 300; ++i) {
+        pepper->update(frame);
+        const float y = where(*pepper).y;
+        ASSERT_GE(y, ground) << "frame " << i;
+        ASSERT_LT(y, ground + 6.0f) << "frame " << i;
+        landings += y == ground ? 1 : 0;
+    }
+    EXPECT_GT(landings, 3) << "hops and comes down again";
+    sound::partyMode = false;
     pepper->update(frame);
     EXPECT_FALSE(pepper->blocked || pepper->climbing);
     EXPECT_EQ(pepper->transformHistory.size(), 1u) << "wanders again at once";

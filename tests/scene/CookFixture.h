@@ -8,8 +8,7 @@
 
 namespace scenetest {
 
-// A cook on a flat terrain, settled on the ground: after a landing he sinks
-// towards the ground in small steps until his height no longer changes.
+// A cook on a flat terrain, settled on the ground.
 class CookTest : public SceneTest {
 protected:
     void SetUp() override {

@@ -4,6 +4,9 @@
 
 #include <GLFW/glfw3.h>
 
+#include <glm/gtc/matrix_transform.hpp>
+
+#include <algorithm>
 #include <cmath>
 
 using pizzeria::scene::twoPi;
@@ -74,5 +77,52 @@ TEST_F(CookTest, AJumpGoesUpAndLandsAgain) {
     }
     EXPECT_FALSE(cook->inAir);
     EXPECT_GT(highest, ground + 1.0f);
-    EXPECT_NEAR(where(*cook).y, ground, 0.5f);
+    EXPECT_FLOAT_EQ(where(*cook).y, ground) << "back on the ground, not in it";
+}
+
+// The steepest rise of the game's own map, run up at full speed from below:
+// the cook stays on the surface, whether he climbs it or the obstacle
+// response turns him back.
+TEST_F(CookTest, RunningUpTheSteepestSlopeOfTheMapKeepsHimOnTheSurface) {
+    pizzeria::scene::terrain::Terrain map; // the run folder's heightmap
+    const auto& h = map.heights;
+    const int n = int(std::min(h.size(), h.front().size()));
+    float steepest = 0.0f;
+    glm::ivec2 cell(0);
+    glm::vec2 uphill(0.0f);
+    for (int r = 1; r + 1 < n; ++r) {
+        for (int c = 1; c + 1 < n; ++c) {
+            const glm::vec2 rise(h[r][c + 1] - h[r][c], h[r + 1][c] - h[r][c]);
+            if (glm::length(rise) > steepest) {
+                steepest = glm::length(rise);
+                cell = {c, r};
+                uphill = glm::normalize(rise);
+            }
+        }
+    }
+    const float spacing = map.size / float(n - 1);
+    const glm::vec2 top(-map.size / 2 + float(cell.x) * spacing,
+                        -map.size / 2 + float(cell.y) * spacing);
+    const glm::vec2 start = top - uphill * 12.0f;
+    const float heading = std::atan2(uphill.x, uphill.y); // turns the cook's +z onto `uphill`
+
+    pizzeria::scene::maincharacter::MainCharacter climber(
+        const_cast<pizzeria::scene::terrain::Terrain*>(&map));
+    climber.modelMatrix =
+        glm::rotate(glm::translate(glm::mat4(1.0f),
+                                   glm::vec3(start.x, map.heightAt(start.x, start.y), start.y)),
+                    heading, glm::vec3(0, 1, 0));
+    climber.yaw = pizzeria::scene::wrapAngle(heading);
+    climber.keys[GLFW_KEY_W] = climber.keys[GLFW_KEY_LEFT_SHIFT] = true;
+    for (int i = 0; i < 5 * 60; ++i) {
+        climber.update(frame);
+        const glm::vec3 feet = where(climber);
+        const float ground = map.heightAt(feet.x, feet.z);
+        ASSERT_GE(feet.y, ground - 1e-3f) << "in the hill at step " << i;
+        if (!climber.inAir && climber.verticalSpeed == 0.0f) {
+            ASSERT_LE(feet.y, ground + 0.2f) << "above the slope at step " << i;
+        }
+        ASSERT_NEAR(climber.position.y, feet.y, 1e-4f) << "position lags at step " << i;
+    }
+    EXPECT_GT(steepest, 0.5f) << "a map this flat tests nothing";
 }
