@@ -4,6 +4,7 @@ out vec4 FragColor;
 in vec2 TexCoords;
 
 uniform sampler2D depthMap;
+uniform sampler2D mapMarks; // the mini-map's marks in colour, on unit 1
 uniform float near_plane;
 uniform float far_plane;
 // What unit 0 holds: 0 the shadow map, 1 the mini-map's depth, 2 occlusion.
@@ -28,15 +29,16 @@ vec3 shadowMapView()
     return vec3(grey);
 }
 
-// The mini-map only holds the cook, the ingredients and the enemies, a texel
-// or two each: show them as bright dots (brighter is higher) on a dark,
-// gridded field with a frame, so the inset reads as a map.
+// The mini-map holds the cook, the ingredients and the enemies, a texel or
+// two each, under their coloured marks: show the marks, and anything unmarked
+// as a bright dot (brighter is higher), on a dark, gridded field with a frame,
+// so the inset reads as a map.
 vec3 miniMapView()
 {
     vec2 texel = 1.0 / vec2(textureSize(depthMap, 0));
     float nearest = 1.0;
-    for (int y = -2; y <= 2; ++y)
-        for (int x = -2; x <= 2; ++x)
+    for (int y = -1; y <= 1; ++y)
+        for (int x = -1; x <= 1; ++x)
             nearest = min(nearest, texture(depthMap, TexCoords + vec2(x, y) * texel).r);
 
     vec2 pixels = fwidth(TexCoords);
@@ -46,6 +48,8 @@ vec3 miniMapView()
     if (nearest < 1.0) {
         color = mix(vec3(0.95, 0.55, 0.15), vec3(1.0, 0.95, 0.75), 1.0 - nearest);
     }
+    vec4 mark = texture(mapMarks, TexCoords);
+    color = mix(color, mark.rgb, mark.a);
     vec2 edge = min(TexCoords, 1.0 - TexCoords) / pixels;
     if (min(edge.x, edge.y) < 2.0)
         color = vec3(0.65, 0.7, 0.75);

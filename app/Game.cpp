@@ -58,6 +58,18 @@ void onFramebufferSizeEvent(GLFWwindow* window, int width, int height) {
     }
 }
 
+void onFocusEvent(GLFWwindow* /*window*/, int focused) {
+    if (focused == GLFW_FALSE && inputHandler) {
+        inputHandler->onWindowAway();
+    }
+}
+
+void onIconifyEvent(GLFWwindow* /*window*/, int iconified) {
+    if (iconified == GLFW_TRUE && inputHandler) {
+        inputHandler->onWindowAway();
+    }
+}
+
 void onCursorEvent(GLFWwindow* /*window*/, double x, double y) {
     if (inputHandler) {
         inputHandler->onMouseMove(x, y);
@@ -154,6 +166,8 @@ void Game::initWindow(int argc, char** argv) {
     glfwSetMouseButtonCallback(window, onMouseButtonEvent);
     glfwSetWindowUserPointer(window, this);
     glfwSetFramebufferSizeCallback(window, onFramebufferSizeEvent);
+    glfwSetWindowFocusCallback(window, onFocusEvent);
+    glfwSetWindowIconifyCallback(window, onIconifyEvent);
 
     adoptFramebufferSize();
     glClearColor(0.1f, 0.1f, 0.1f, 0.0f);
@@ -251,12 +265,34 @@ void Game::run() {
 }
 
 int Game::advance(float frame) {
+    if (gameSettings.newRoundRequested) {
+        gameSettings.newRoundRequested = false;
+        startNewRound();
+    }
     frameSeconds = frame;
     const int steps = frameClock.advance(double(frame));
     for (int i = 0; i < steps; ++i) {
         update(float(FrameClock::step));
     }
     return steps;
+}
+
+void Game::startNewRound() {
+    gameSettings.gameOver = false;
+    gameSettings.gameRunning = true;
+    timeLeft = orderClockStart;
+    shownSeconds = int(orderClockStart);
+    money = moneyStart;
+    enemySpawnTimer = float(enemySpawnInterval);
+    pizzasDelivered = 0;
+    clearCollisionList(); // it still points at the old populations
+    ingredients = std::make_unique<IngredientManager>(terrain.get());
+    enemies = std::make_unique<EnemyManager>(terrain.get());
+    collisions = std::make_unique<CollisionChecker>();
+    mainCharacter->revive();
+    hud->playing = true;
+    showOnHud();
+    sound::resumeMusic();
 }
 
 void Game::update(float dt) {
@@ -364,8 +400,7 @@ void Game::render() {
     }
 
     currentShader = renderer->useShader("miniMap");
-    mainCharacter->draw(*currentShader);
-    drawPopulations();
+    drawMiniMapMarks();
     renderer->endPass("miniMap");
 
     drawLitPass();
@@ -386,6 +421,37 @@ void Game::render() {
 
     gameSettings.texQualityChanged = false;
     gameSettings.mipmapChanged = false;
+}
+
+// The map shows what each object is for the player: the cook as an arrow
+// where he faces, ingredients on the order and off it, gangsters.
+void Game::drawMiniMapMarks() {
+    const render::Shader& map = *currentShader;
+    using render::MapMark;
+    renderer->useMapColor(map, MapMark::Cook);
+    mainCharacter->draw(map);
+    renderer->drawMapMark(map, MapMark::Cook, mainCharacter->position, mainCharacter->yaw);
+    const std::vector<int>& order = ingredients->order;
+    for (const auto& ingredient : ingredients->live) {
+        const bool wanted = std::find(order.begin(), order.end(), ingredient->kind) != order.end();
+        const MapMark mark = wanted ? MapMark::Wanted : MapMark::Other;
+        renderer->useMapColor(map, mark);
+        ingredient->draw(map);
+        renderer->drawMapMark(map, mark, ingredient->position, 0.0f);
+    }
+    renderer->useMapColor(map, MapMark::Other);
+    for (const auto& ingredient : ingredients->dying) {
+        ingredient->draw(map); // shrinking away, no longer marked
+    }
+    renderer->useMapColor(map, MapMark::Enemy);
+    for (const auto& enemy : enemies->live) {
+        enemy->draw(map);
+        renderer->drawMapMark(map, MapMark::Enemy, enemy->position, 0.0f);
+    }
+    renderer->useMapColor(map, MapMark::Enemy);
+    for (const auto& enemy : enemies->dying) {
+        enemy->draw(map);
+    }
 }
 
 void Game::drawPopulations() {

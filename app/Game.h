@@ -41,6 +41,10 @@ public:
     // One fixed step of the rules, `dt` seconds long.
     void update(float dt);
 
+    // Play again: money, clock, lives, the order, both populations and the
+    // music as a game starts them; the cook stays where he stands.
+    void startNewRound();
+
     // Follows a new framebuffer size: viewport, render targets, projection
     // and HUD layout. Sizes of zero (a minimised window) are ignored.
     void resize(int newWidth, int newHeight);
@@ -64,9 +68,11 @@ public:
     std::unique_ptr<scene::maincharacter::MainCharacter> mainCharacter;
     std::unique_ptr<scene::terrain::Terrain> terrain;
     std::unique_ptr<scene::skybox::SkyBox> skyBox;
-    float timeLeft = 30.0f; // seconds on the order clock
-    int shownSeconds = 30;  // the whole second last seen on the clock
-    int money = 50;
+    static constexpr float orderClockStart = 30.0f;
+    static constexpr int moneyStart = 50;
+    float timeLeft = orderClockStart;           // seconds on the order clock
+    int shownSeconds = int(orderClockStart); // the whole second last seen on the clock
+    int money = moneyStart;
     int enemySpawnInterval = 5;   // seconds between enemies once the clock ran out
     float enemySpawnTimer = 5.0f; // countdown to the next enemy
     int timeBonus = 20;           // seconds a completed pizza puts on the clock
@@ -86,6 +92,7 @@ private:
     void showOnHud();
     void checkGameOver();
     void drawPopulations();
+    void drawMiniMapMarks();
     void drawLitPass();
 };
 

@@ -24,7 +24,8 @@ struct GameSettings {
     int mipmapMode = 0;             // F5: 0 none, 1 linear-linear, 2 nearest-nearest
     bool mipmapChanged = false;     // set by F5, cleared at the end of every frame
     bool godMode = false;           // G
-    bool gameOver = false;          // set once at game over, never cleared
+    bool gameOver = false;          // set at game over, cleared by a new round
+    bool newRoundRequested = false; // Enter after game over; the next frame starts a round
 };
 
 // The one instance, valid for the whole run and never reset.

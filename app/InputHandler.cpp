@@ -1,6 +1,7 @@
 #include "app/InputHandler.h"
 
 #include "app/GameSettings.h"
+#include "app/Screenshot.h"
 #include "render/Camera.h"
 #include "scene/maincharacter/MainCharacter.h"
 #include "scene/terrain/Terrain.h"
@@ -126,6 +127,18 @@ void InputHandler::onKeyPress(GLFWwindow* eventWindow, int key) {
         s.gameRunning = !s.gameRunning;
         say(std::string("game ") + (s.gameRunning ? "resumed" : "paused"));
         break;
+    case GLFW_KEY_ENTER:
+    case GLFW_KEY_KP_ENTER:
+        if (s.gameOver) {
+            s.newRoundRequested = true; // the frame loop starts it before the next step
+            say("new game");
+        }
+        break;
+    case GLFW_KEY_F12:
+        // The poll runs between the render and the swap: the back buffer holds
+        // the picture about to be shown.
+        saveScreenshot(eventWindow);
+        break;
     case GLFW_KEY_F4: {
         static const char* const names[] = {"default setting", "TexQuality GL_LINEAR",
                                             "TexQuality GL_NEAREST"};
@@ -171,6 +184,14 @@ void InputHandler::onKeyPress(GLFWwindow* eventWindow, int key) {
         break;
     default:
         break;
+    }
+}
+
+void InputHandler::onWindowAway() {
+    GameSettings& s = gameSettings;
+    if (s.gameRunning && !s.gameOver) {
+        s.gameRunning = false;
+        say("game paused");
     }
 }
 

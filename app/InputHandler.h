@@ -39,6 +39,10 @@ public:
     // Cursor callback: the first event only records the position.
     void onMouseMove(double x, double y);
 
+    // Focus loss and iconify callbacks: a running game pauses as F1 pauses
+    // it, and waits for F1, so nobody loses money while away.
+    void onWindowAway();
+
     // Once per frame, also while paused: hands the mouse turn to the walking
     // cook, updates him and places the camera behind him; in god mode only
     // aims the free camera. Then the camera builds its matrices.

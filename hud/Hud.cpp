@@ -94,6 +94,9 @@ void Hud::draw(const render::Shader& shader) {
         const double halfLength = double(gameOverText.size() / 2);
         text.renderText(shader, gameOverText, float(halfW - halfLength * fs * 0.65),
                         float(height / 2 - fontSize), 1.0f, gameOverColor);
+        text.renderText(shader, playAgainText,
+                        float(halfW - length(playAgainText) * 0.5 * fs * 0.25 * 0.6),
+                        float(height / 2 - fontSize - fs * 0.45), 0.25f, white);
     } else if (app::gameSettings.showFps) {
         // The mini-map inset takes the corner while it shows; the line sits above it.
         double baseline = fs * 0.1;

@@ -51,8 +51,9 @@ public:
     // zero or unmeasurably short frame never converts infinity to an int.
     static int frameRate(float dt);
 
-    bool playing = true; // cleared at game over, never set back
+    bool playing = true; // cleared at game over, set again by a new round
     const std::string gameOverText = "GAME OVER";
+    const std::string playAgainText = "press Enter to play again";
     std::unique_ptr<TextRenderer> textRenderer;
     int width = 0;
     int height = 0;

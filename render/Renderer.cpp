@@ -3,9 +3,11 @@
 #include "app/Console.h"
 #include "app/GameSettings.h"
 
+#include <glm/gtc/constants.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
+#include <cmath>
 #include <cstdlib>
 #include <iostream>
 
@@ -141,6 +143,7 @@ Renderer::Renderer(int width_, int height_) : width(width_), height(height_) {
     generateSsaoNoise();
     loadShader("miniMap");
     createMiniMapFramebuffer();
+    createMapMarks();
     loadShader("renderFBO");
     loadShader("text");
     setTextProjection();
@@ -252,6 +255,8 @@ Shader* Renderer::useShader(const std::string& name) {
         setMat4(shader, "lightSpaceMatrix", miniMapMatrix());
         glViewport(0, 0, miniMapWidth, miniMapHeight);
         glBindFramebuffer(GL_FRAMEBUFFER, miniMapFramebuffer);
+        const GLfloat noMark[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+        glClearBufferfv(GL_COLOR, 0, noMark); // the window's clear colour stays
         glClear(GL_DEPTH_BUFFER_BIT);
     }
     if (name == "viewSpaceShader") {
@@ -350,7 +355,10 @@ void Renderer::drawMiniMap() {
     const Rect inset = miniMapInset(width, height);
     glViewport(inset.x, inset.y, inset.width, inset.height);
     // Always the map's own depth, also while the occlusion is debugged: the
-    // full-window view shows the occlusion already.
+    // full-window view shows the occlusion already. The marks go on unit 1.
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, miniMapColorTexture);
+    setInt(shader, "mapMarks", 1);
     drawDepthInset(shader, miniMapDepthTexture, InsetSource::MiniMap);
 }
 
@@ -395,6 +403,102 @@ void Renderer::createShadowFramebuffer() {
 
 void Renderer::createMiniMapFramebuffer() {
     createDepthTarget(miniMapFramebuffer, miniMapDepthTexture, miniMapWidth, miniMapHeight);
+    // Beside the depth, the marks in colour; outside them alpha 0 lets the
+    // depth view show through.
+    glGenTextures(1, &miniMapColorTexture);
+    glBindTexture(GL_TEXTURE_2D, miniMapColorTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, miniMapWidth, miniMapHeight, 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glBindFramebuffer(GL_FRAMEBUFFER, miniMapFramebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                           miniMapColorTexture, 0);
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    reportIncomplete("ERROR::FRAMEBUFFER:: Mini-map framebuffer is not complete!");
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+namespace {
+
+constexpr int discSegments = 16;
+constexpr GLsizei discVertices = discSegments * 3;
+constexpr GLsizei arrowVertices = 3;
+
+struct MarkLook {
+    glm::vec3 color;
+    float size; // disc radius, or the arrow's length from its middle to its tip
+    // A unit of the terrain is under a pixel of the inset at 800 x 600: marks
+    // are several units across to be read there.
+};
+
+MarkLook markLook(MapMark mark) {
+    switch (mark) {
+    case MapMark::Cook:
+        return {{1.0f, 0.92f, 0.25f}, 11.0f};
+    case MapMark::Wanted:
+        return {{0.25f, 1.0f, 0.35f}, 5.5f};
+    case MapMark::Other:
+        return {{0.45f, 0.72f, 1.0f}, 4.0f};
+    case MapMark::Enemy:
+        break;
+    }
+    return {{1.0f, 0.18f, 0.18f}, 5.5f};
+}
+
+// Marks lie this far above the object, over the models and the marks of
+// lower objects, within the map's depth band.
+constexpr float markHeight = 4.0f;
+
+} // namespace
+
+void Renderer::createMapMarks() {
+    std::vector<glm::vec3> vertices;
+    for (int i = 0; i < discSegments; ++i) {
+        const float a = glm::two_pi<float>() * float(i) / float(discSegments);
+        const float b = glm::two_pi<float>() * float(i + 1) / float(discSegments);
+        vertices.insert(vertices.end(), {glm::vec3(0.0f), glm::vec3(std::sin(a), 0.0f, std::cos(a)),
+                                         glm::vec3(std::sin(b), 0.0f, std::cos(b))});
+    }
+    // A long triangle pointing along +z, the way the cook walks.
+    vertices.insert(vertices.end(), {glm::vec3(0.0f, 0.0f, 1.0f), glm::vec3(-0.5f, 0.0f, -0.6f),
+                                     glm::vec3(0.5f, 0.0f, -0.6f)});
+    glGenVertexArrays(1, &mapMarkVAO);
+    glGenBuffers(1, &mapMarkVBO);
+    glBindVertexArray(mapMarkVAO);
+    glBindBuffer(GL_ARRAY_BUFFER, mapMarkVBO);
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vertices.size() * sizeof(glm::vec3)), vertices.data(),
+                 GL_STATIC_DRAW);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(glm::vec3), nullptr);
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+void Renderer::useMapColor(const Shader& shader, MapMark mark) const {
+    const glm::vec3 color = markLook(mark).color;
+    glUniform4f(location(shader, "markColor"), color.r, color.g, color.b, 1.0f);
+}
+
+void Renderer::drawMapMark(const Shader& shader, MapMark mark, const glm::vec3& position,
+                           float heading) const {
+    const MarkLook look = markLook(mark);
+    const bool arrow = mark == MapMark::Cook;
+    const glm::mat4 model =
+        glm::scale(glm::rotate(glm::translate(glm::mat4(1.0f),
+                                              position + glm::vec3(0.0f, markHeight, 0.0f)),
+                               arrow ? heading : 0.0f, glm::vec3(0.0f, 1.0f, 0.0f)),
+                   glm::vec3(look.size));
+    useMapColor(shader, mark);
+    setMat4(shader, "model", model);
+    // Colour only: the depth keeps the objects themselves.
+    glDepthMask(GL_FALSE);
+    glBindVertexArray(mapMarkVAO);
+    glDrawArrays(GL_TRIANGLES, arrow ? discVertices : 0, arrow ? arrowVertices : discVertices);
+    glBindVertexArray(0);
+    glDepthMask(GL_TRUE);
 }
 
 void Renderer::createSsaoFramebuffers() {

@@ -12,6 +12,9 @@
 
 namespace pizzeria::render {
 
+// What a mark on the mini-map stands for; each has its colour and shape.
+enum class MapMark { Cook, Wanted, Other, Enemy };
+
 // Owns every shader program, the offscreen targets and the full-screen quad,
 // and runs the per-pass protocol: `useShader` begins the pass of that name
 // and returns its program, `endPass` returns to the window's framebuffer and
@@ -56,6 +59,15 @@ public:
     // The mini-map inset in the lower left corner, while the mini-map is on.
     void drawMiniMap();
 
+    // In the "miniMap" pass: the colour that the next draws leave on the map.
+    void useMapColor(const Shader& shader, MapMark mark) const;
+
+    // In the "miniMap" pass: a mark big enough to read on the inset above an
+    // object at `position`: a disc, or for the cook an arrow turned to
+    // `heading` (his yaw), in the mark's colour.
+    void drawMapMark(const Shader& shader, MapMark mark, const glm::vec3& position,
+                     float heading) const;
+
     // Projection times view of the moon's light, looking at the eye position.
     glm::mat4 lightSpaceMatrix() const;
 
@@ -78,6 +90,9 @@ public:
     // Mini-map target.
     GLuint miniMapFramebuffer = 0;
     GLuint miniMapDepthTexture = 0;
+    GLuint miniMapColorTexture = 0; // the marks, in their colours
+    GLuint mapMarkVAO = 0;          // a disc, then the cook's arrow
+    GLuint mapMarkVBO = 0;
     int miniMapWidth = 256;
     int miniMapHeight = 256;
 
@@ -125,6 +140,7 @@ private:
     void createShadowFramebuffer();
     void createSsaoFramebuffers();
     void createMiniMapFramebuffer();
+    void createMapMarks();
     void generateSsaoKernel();
     void generateSsaoNoise();
     void bindSsaoSamplerUnits();

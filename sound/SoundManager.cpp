@@ -108,6 +108,12 @@ void stopMusic() {
     }
 }
 
+void resumeMusic() {
+    if (engine && musicMayPlay()) {
+        findSound(partyMode ? kDisco : kBackground)->setPaused(false);
+    }
+}
+
 void playHitSound() {
     // Keeping the counter at the number just played gives the same rotation
     // as counting up for ever, without ever overflowing.

@@ -43,6 +43,10 @@ bool togglePartyMode();
 void playSound(const std::string& file);
 // Pauses both music tracks (game over).
 void stopMusic();
+
+// Resumes the current music where it stopped, unless muted or the game is
+// over (a new round).
+void resumeMusic();
 // Plays the next of "hit1.mp3" to "hit5.mp3" in rotation.
 void playHitSound();
 

@@ -14,6 +14,7 @@ namespace pizzeria::scene::maincharacter {
 namespace {
 
 constexpr float runFactor = 1.5f;
+constexpr int startLives = 3;
 const glm::vec3 upAxis{0.0f, 1.0f, 0.0f};
 
 } // namespace
@@ -24,7 +25,7 @@ MainCharacter::MainCharacter(terrain::Terrain* terrain) : MoveAbleObject(terrain
     modelMatrix = glm::rotate(glm::mat4(1.0f), pi, upAxis);
     jumpSpeed = 10.0f;
     speed = 9.0f;
-    lives = 3;
+    lives = startLives;
     placeOnTerrain();
     model = app::getModel(modelKind);
     addChild(new rightArm::RightArm(terrain));
@@ -114,6 +115,17 @@ void MainCharacter::updateParts(float dt) {
         part->keys = keys;
         part->followParent(dt, yaw, modelMatrix);
     }
+}
+
+void MainCharacter::revive() {
+    lives = startLives;
+    hurt = false;
+    hurtTimer = 0.0f;
+    active = true;
+    // Dying shrank his transform: rebuild it from where he stands and faces.
+    const glm::vec3 feet(modelMatrix[3]);
+    modelMatrix = glm::rotate(glm::translate(glm::mat4(1.0f), feet), yaw, upAxis);
+    standOnGround();
 }
 
 float MainCharacter::alignToCamera(float pendingTurn) {

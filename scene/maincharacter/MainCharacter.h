@@ -20,6 +20,10 @@ public:
     // turn and returns 0; standing still, returns the turn unchanged.
     float alignToCamera(float pendingTurn);
 
+    // Back to three lives, unhurt and at full size, where he stands and
+    // facing where he faced: the start of a new round.
+    void revive();
+
     float yaw = pi;        // facing angle in [0, 2pi)
     bool settling = false; // replay done, waiting to stand on the ground
 

@@ -23,23 +23,12 @@ inline std::unique_ptr<pizzeria::app::Game> startGameInRunFolder() {
     return std::make_unique<pizzeria::app::Game>(1, argv);
 }
 
-// The clock, money, music, populations and cook as a fresh start has them,
-// in the same window.
+// A new round as Enter after game over starts it, with the sound's switches
+// (mute, party) back at their start values as well.
 inline void startNewRound(pizzeria::app::Game& game) {
-    pizzeria::app::gameSettings.gameOver = false;
-    pizzeria::app::gameSettings.gameRunning = true;
     pizzeria::sound::releaseSound();
     pizzeria::sound::startSound();
-    game.timeLeft = 30.0f;
-    game.shownSeconds = 30;
-    game.money = 50;
-    game.enemySpawnTimer = 5.0f;
-    game.hud->playing = true;
-    game.ingredients = std::make_unique<pizzeria::app::IngredientManager>(game.terrain.get());
-    game.enemies = std::make_unique<pizzeria::app::EnemyManager>(game.terrain.get());
-    game.mainCharacter->lives = 3;
-    game.mainCharacter->hurt = false;
-    game.mainCharacter->active = true;
+    game.startNewRound();
 }
 
 // One game for a whole suite.
