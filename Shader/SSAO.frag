@@ -20,16 +20,16 @@ const float power = 4.0;
 
 // View-space geometry always lies in front of the eye (z < 0); whatever the
 // clear colour left in the position buffer does not.
-bool empty(vec3 position)
+bool empty(float depth)
 {
-    return position.z > -1e-4;
+    return depth > -1e-4;
 }
 
 void main()
 {
     vec3 fragPos = texture(gPosition, TexCoords).xyz;
     vec3 normal = texture(gNormal, TexCoords).xyz;
-    if (empty(fragPos) || dot(normal, normal) < 1e-6) {
+    if (empty(fragPos.z) || dot(normal, normal) < 1e-6) {
         FragColor = 1.0; // sky: nothing to occlude
         return;
     }
@@ -51,17 +51,27 @@ void main()
     float depthBias = bias * (1.0 - 0.1 * fragPos.z);
     float occlusion = 0.0;
     int count = clamp(kernelSize, 1, 32);
+    // A sample's clip position (x, y and w) is linear in its kernel vector:
+    // the pixel's own plus the kernel turned by TBN, scaled by the radius and
+    // projected, so the matrices combine once per pixel, not once a sample.
+    mat3 turn = TBN * radius;
+    mat4x3 toClip = mat4x3(vec3(projection[0].x, projection[0].y, projection[0].w),
+                           vec3(projection[1].x, projection[1].y, projection[1].w),
+                           vec3(projection[2].x, projection[2].y, projection[2].w),
+                           vec3(projection[3].x, projection[3].y, projection[3].w));
+    mat3 clipTurn = mat3(toClip * vec4(turn[0], 0.0), toClip * vec4(turn[1], 0.0),
+                         toClip * vec4(turn[2], 0.0));
+    vec3 clipOrigin = toClip * vec4(fragPos, 1.0);
+    vec3 depthTurn = vec3(turn[0].z, turn[1].z, turn[2].z);
     for (int i = 0; i < count; ++i) {
-        vec3 samplePos = fragPos + TBN * samples[i] * radius;
-        vec4 offset = projection * vec4(samplePos, 1.0);
-        offset.xy = offset.xy / offset.w * 0.5 + 0.5;
-        vec3 surface = texture(gPosition, offset.xy).xyz;
-        if (empty(surface))
+        vec3 clip = clipOrigin + clipTurn * samples[i];
+        float sampleZ = fragPos.z + dot(depthTurn, samples[i]);
+        vec2 uv = clip.xy / clip.z * 0.5 + 0.5;
+        float surfaceZ = texture(gPosition, uv).z;
+        if (empty(surfaceZ))
             continue;
-        // Occluders much farther away than the radius (a hill far behind a
-        // silhouette) must not darken the edge.
-        float rangeCheck = smoothstep(0.0, 1.0, radius / abs(fragPos.z - surface.z));
-        occlusion += (surface.z >= samplePos.z + depthBias ? 1.0 : 0.0) * rangeCheck;
+        float rangeCheck = smoothstep(0.0, 1.0, radius / abs(fragPos.z - surfaceZ));
+        occlusion += (surfaceZ >= sampleZ + depthBias ? 1.0 : 0.0) * rangeCheck;
     }
     // With the fixed radius and bias, a crease occludes only a few samples;
     // a power curve makes contact shadows visible and leaves open ground at 1.

@@ -14,12 +14,20 @@ uniform int culling;
 uniform vec4 nearP;
 
 // Position and normal in view space, as the occlusion pass reads them with "projection".
+// The inverse transpose up to a positive factor (the normal is normalised
+// later): the cofactors, three cross products instead of an inverse per vertex.
+mat3 normalMatrix(mat3 m)
+{
+    mat3 cofactors = mat3(cross(m[1], m[2]), cross(m[2], m[0]), cross(m[0], m[1]));
+    return dot(m[0], cofactors[0]) < 0.0 ? -cofactors : cofactors;
+}
+
 void main()
 {
     vec4 worldPos = model * vec4(aPos, 1.0);
     vec4 viewPos = view * worldPos;
     FragPos = viewPos.xyz;
-    Normal = mat3(transpose(inverse(view * model))) * aNormal;
+    Normal = normalMatrix(mat3(view * model)) * aNormal;
     TexCoords = aTexCoords;
 
     // The same clip plane as "default" (see there).

@@ -27,7 +27,9 @@ uniform vec3 viewPosition;
 uniform float blinn;
 uniform float shadows;
 uniform float celShading;
-uniform sampler2D shadowMap;
+// Compares with less-or-equal and filters linearly (the renderer's sampler):
+// a fetch is the lit share of the 2 x 2 texels around it.
+uniform sampler2DShadow shadowMap;
 uniform mat4 lightSpaceMatrix;
 
 // Fraction of the light blocked, 0 (lit) to 1 (shadowed).
@@ -35,6 +37,10 @@ float shadowFactor(float cosTheta)
 {
     vec3 coords = FragPosLightSpace.xyz / FragPosLightSpace.w * 0.5 + 0.5;
     if (coords.z > 1.0)
+        return 0.0;
+    // Off the map the edge fade below is zero anyway: skip the lookups (the
+    // sky, far ground).
+    if (any(lessThanEqual(coords.xy, vec2(0.0))) || any(greaterThanEqual(coords.xy, vec2(1.0))))
         return 0.0;
     // Facing away from the light: diffuse is zero already, and the map's
     // precision there is no better than the bias.
@@ -54,23 +60,23 @@ float shadowFactor(float cosTheta)
     float bias = texelWorld * (0.5 + 1.2 * tanTheta) * depthPerUnit;
     float receiver = coords.z - bias;
 
-    // Percentage-closer filtering as three bilinear taps per axis: weights
-    // (1 - f, 1, 1, f) / 3 over a 4 x 4 block of texels, for soft edges
-    // without the blockiness of nearest lookups.
+    // Percentage-closer filtering over a 4 x 4 block of texels with weights
+    // (1 - f, 1, 1, f) / 3 per axis, soft edges without the blockiness of
+    // nearest lookups. The sampler compares and filters 2 x 2 texels in one
+    // fetch, so each axis splits into two pairs, (1 - f, 1) and (1, f), each
+    // one fetch placed to weigh its pair so: four fetches for sixteen texels.
     vec2 position = coords.xy * size - 0.5;
     vec2 base = floor(position);
     vec2 f = position - base;
-    vec4 wx = vec4(1.0 - f.x, 1.0, 1.0, f.x);
-    vec4 wy = vec4(1.0 - f.y, 1.0, 1.0, f.y);
-    float shadow = 0.0;
-    for (int y = 0; y < 4; ++y) {
-        for (int x = 0; x < 4; ++x) {
-            vec2 uv = (base + vec2(float(x) - 1.0, float(y) - 1.0) + 0.5) / size;
-            float blocked = receiver > texture(shadowMap, uv).r ? 1.0 : 0.0;
-            shadow += blocked * wx[x] * wy[y];
-        }
-    }
-    shadow /= 9.0;
+    vec2 nearWeight = 2.0 - f;
+    vec2 farWeight = 1.0 + f;
+    vec2 nearTap = (base - 0.5 + 1.0 / nearWeight) / size;
+    vec2 farTap = (base + 1.5 + f / farWeight) / size;
+    float lit = texture(shadowMap, vec3(nearTap, receiver)) * nearWeight.x * nearWeight.y +
+                texture(shadowMap, vec3(farTap.x, nearTap.y, receiver)) * farWeight.x * nearWeight.y +
+                texture(shadowMap, vec3(nearTap.x, farTap.y, receiver)) * nearWeight.x * farWeight.y +
+                texture(shadowMap, vec3(farTap, receiver)) * farWeight.x * farWeight.y;
+    float shadow = 1.0 - lit / 9.0;
 
     // Fade out towards the map's edge so its border never shows as a line.
     vec2 edge = min(coords.xy, 1.0 - coords.xy);

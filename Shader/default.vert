@@ -19,11 +19,19 @@ uniform vec4 nearP; // xyz: viewing direction, w: distance of the eye from the o
 // far off the surface keeps lit slopes from shadowing themselves.
 const float normalOffset = 0.05;
 
+// The inverse transpose up to a positive factor (the normal is normalised
+// later): the cofactors, three cross products instead of an inverse per vertex.
+mat3 normalMatrix(mat3 m)
+{
+    mat3 cofactors = mat3(cross(m[1], m[2]), cross(m[2], m[0]), cross(m[0], m[1]));
+    return dot(m[0], cofactors[0]) < 0.0 ? -cofactors : cofactors;
+}
+
 void main()
 {
     vec4 worldPos = model * vec4(aPos, 1.0);
     FragPos = worldPos.xyz;
-    Normal = mat3(transpose(inverse(model))) * aNormal;
+    Normal = normalMatrix(mat3(model)) * aNormal;
     TexCoords = aTexCoords;
     float normalLength = length(Normal);
     vec3 offset = normalLength > 0.0 ? Normal / normalLength * normalOffset : vec3(0.0);

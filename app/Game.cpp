@@ -126,6 +126,9 @@ void Game::initWindow(int argc, char** argv) {
         exitAfterPause(1);
     }
     readCommandLine(argc, argv);
+    // Files and sounds are read from here on, while the window and the
+    // context take their time.
+    loader = std::make_unique<StartupLoader>();
 
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
@@ -230,6 +233,11 @@ void Game::init() {
     skyBox = std::make_unique<scene::skybox::SkyBox>();
     mainCharacter = std::make_unique<scene::maincharacter::MainCharacter>(terrain.get());
     renderer = std::make_unique<render::Renderer>(width, height);
+    // The terrain's square, from below its lowest point to well above what
+    // stands or jumps on its highest.
+    const float half = terrain->size / 2.0f;
+    renderer->receiversMin = glm::vec3(-half, -1.0f, -half);
+    renderer->receiversMax = glm::vec3(half, float(terrain->heightScale) + 12.0f, half);
     lights = std::make_unique<scene::lighting::Lights>();
     ingredients = std::make_unique<IngredientManager>(terrain.get());
     enemies = std::make_unique<EnemyManager>(terrain.get());
@@ -243,6 +251,8 @@ void Game::init() {
     glEnable(GL_CLIP_DISTANCE1);
     glEnable(GL_CLIP_DISTANCE2);
     sound::startSound();
+    loader->finish();
+    loader.reset();
 }
 
 void Game::run() {
@@ -480,6 +490,7 @@ void Game::drawLitPass() {
 }
 
 Game::~Game() {
+    loader.reset();
     inputHandler.reset();
     renderer.reset();
     lights.reset();

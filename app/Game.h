@@ -4,6 +4,7 @@
 #include "app/EnemyManager.h"
 #include "app/FrameClock.h"
 #include "app/IngredientManager.h"
+#include "app/StartupLoader.h"
 #include "hud/Hud.h"
 #include "render/Camera.h"
 #include "render/Renderer.h"
@@ -70,7 +71,7 @@ public:
     std::unique_ptr<scene::skybox::SkyBox> skyBox;
     static constexpr float orderClockStart = 30.0f;
     static constexpr int moneyStart = 50;
-    float timeLeft = orderClockStart;           // seconds on the order clock
+    float timeLeft = orderClockStart;        // seconds on the order clock
     int shownSeconds = int(orderClockStart); // the whole second last seen on the clock
     int money = moneyStart;
     int enemySpawnInterval = 5;   // seconds between enemies once the clock ran out
@@ -80,6 +81,7 @@ public:
     FrameClock frameClock;
     float frameSeconds = 0.0f; // real length of the frame being played, for the frame-rate line
     int pizzasDelivered = 0;   // completed orders paid in this game
+    std::unique_ptr<StartupLoader> loader; // reads files while the window opens
 
 private:
     void initWindow(int argc, char** argv);

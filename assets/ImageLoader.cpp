@@ -1,35 +1,42 @@
 #include "assets/ImageLoader.h"
 
 #include "app/Console.h"
+#include "assets/Preload.h"
 
 #include <IL/il.h>
 #include <IL/ilu.h>
 
 #include <cstring>
 #include <iostream>
+#include <mutex>
 
 namespace pizzeria::assets {
 
 namespace {
 
-[[noreturn]] void failImage(const char* what, ILuint image, const std::string& suffix) {
+std::mutex devilTurn;
+
+DecodedImage failed(DecodedImage::Failure failure, ILuint image) {
+    DecodedImage result;
+    result.failure = failure;
     const ILenum error = ilGetError();
-    std::cout << what << error << " - " << iluErrorString(error) << suffix << std::endl;
+    result.error = unsigned(error);
+    result.errorText = iluErrorString(error);
     ilDeleteImages(1, &image);
-    app::exitAfterPause(1);
+    return result;
 }
 
 } // namespace
 
-RgbImage loadRgbImage(const std::string& path, bool namePath) {
+DecodedImage decodeRgbImage(const std::string& path) {
+    const std::lock_guard<std::mutex> turn(devilTurn);
     ilInit();
     iluInit();
     ILuint image = 0;
     ilGenImages(1, &image);
     ilBindImage(image);
     if (!ilLoadImage(path.c_str())) {
-        failImage("ERROR: Image load failed - IL reports error: ", image,
-                  namePath ? ": " + path : std::string());
+        return failed(DecodedImage::Failure::Load, image);
     }
     ILinfo info{};
     iluGetImageInfo(&info);
@@ -37,18 +44,39 @@ RgbImage loadRgbImage(const std::string& path, bool namePath) {
         iluFlipImage();
     }
     if (!ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE)) {
-        failImage("ERROR: Image conversion failed - IL reports error: ", image, std::string());
+        return failed(DecodedImage::Failure::Conversion, image);
     }
-    RgbImage result;
-    result.width = ilGetInteger(IL_IMAGE_WIDTH);
-    result.height = ilGetInteger(IL_IMAGE_HEIGHT);
-    const std::size_t bytes = std::size_t(result.width) * std::size_t(result.height) * 3;
-    result.pixels.resize(bytes);
+    DecodedImage result;
+    result.image.width = ilGetInteger(IL_IMAGE_WIDTH);
+    result.image.height = ilGetInteger(IL_IMAGE_HEIGHT);
+    const std::size_t bytes =
+        std::size_t(result.image.width) * std::size_t(result.image.height) * 3;
+    result.image.pixels.resize(bytes);
     if (bytes > 0) {
-        std::memcpy(result.pixels.data(), ilGetData(), bytes);
+        std::memcpy(result.image.pixels.data(), ilGetData(), bytes);
     }
     ilDeleteImages(1, &image);
     return result;
+}
+
+void failImage(const DecodedImage& decoded, const std::string& path, bool namePath) {
+    if (decoded.failure == DecodedImage::Failure::Load) {
+        std::cout << "ERROR: Image load failed - IL reports error: " << decoded.error << " - "
+                  << decoded.errorText << (namePath ? ": " + path : std::string()) << std::endl;
+    } else {
+        std::cout << "ERROR: Image conversion failed - IL reports error: " << decoded.error << " - "
+                  << decoded.errorText << std::endl;
+    }
+    app::exitAfterPause(1);
+}
+
+RgbImage loadRgbImage(const std::string& path, bool namePath) {
+    std::optional<PreparedImage> prepared = takePreparedImage(path);
+    DecodedImage decoded = prepared ? std::move(prepared->decoded) : decodeRgbImage(path);
+    if (decoded.failure != DecodedImage::Failure::None) {
+        failImage(decoded, path, namePath);
+    }
+    return std::move(decoded.image);
 }
 
 } // namespace pizzeria::assets

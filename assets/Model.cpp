@@ -2,6 +2,7 @@
 
 #include "app/Console.h"
 #include "assets/BoxMesh.h"
+#include "assets/Preload.h"
 
 #include <assimp/Importer.hpp>
 #include <assimp/material.h>
@@ -10,6 +11,7 @@
 #include <glm/common.hpp>
 #include <glm/vec4.hpp>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -111,23 +113,71 @@ std::vector<BoundingBox> Model::boundingBoxes(const glm::mat4& modelMatrix) cons
     return boxes;
 }
 
+ImportedScene importScene(const std::string& path) {
+    ImportedScene imported;
+    imported.refused = refusedBeforeImport(path);
+    if (!imported.refused.empty()) {
+        return imported;
+    }
+    imported.importer = std::make_unique<Assimp::Importer>();
+    imported.scene = imported.importer->ReadFile(path, aiProcess_Triangulate | aiProcess_FlipUVs);
+    // Any incomplete scene is refused, even with other flags beside that bit.
+    if (imported.scene == nullptr || (imported.scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0 ||
+        imported.scene->mRootNode == nullptr) {
+        imported.error = imported.importer->GetErrorString();
+        imported.scene = nullptr;
+    }
+    return imported;
+}
+
+namespace {
+
+void collectTextureFiles(const aiNode* node, const aiScene* scene, const std::string& directory,
+                         std::vector<std::string>& seen, std::vector<std::string>& files) {
+    for (unsigned i = 0; i < node->mNumMeshes; ++i) {
+        const aiMaterial* material =
+            scene->mMaterials[scene->mMeshes[node->mMeshes[i]]->mMaterialIndex];
+        for (unsigned t = 0; t < aiGetMaterialTextureCount(material, aiTextureType_DIFFUSE); ++t) {
+            aiString aiPath;
+            aiGetMaterialTexture(material, aiTextureType_DIFFUSE, t, &aiPath);
+            const std::string path(aiPath.C_Str(), aiPath.length);
+            if (std::find(seen.begin(), seen.end(), path) == seen.end()) {
+                seen.push_back(path);
+                files.push_back(directory + "/" + path);
+            }
+        }
+    }
+    for (unsigned i = 0; i < node->mNumChildren; ++i) {
+        collectTextureFiles(node->mChildren[i], scene, directory, seen, files);
+    }
+}
+
+} // namespace
+
+std::vector<std::string> textureFilesOf(const ImportedScene& imported, const std::string& path) {
+    std::vector<std::string> seen;
+    std::vector<std::string> files;
+    if (imported.scene != nullptr) {
+        collectTextureFiles(imported.scene->mRootNode, imported.scene,
+                            path.substr(0, path.find_last_of('/')), seen, files);
+    }
+    return files;
+}
+
 void Model::loadModel(const std::string& path) {
-    const std::string refused = refusedBeforeImport(path);
-    if (!refused.empty()) {
-        std::cout << "ERROR: ASSIMP: " << refused << std::endl;
+    std::optional<ImportedScene> taken = takeImportedScene(path);
+    // The importer owns the scene; both go when this function returns.
+    const ImportedScene imported = taken ? std::move(*taken) : importScene(path);
+    if (!imported.refused.empty()) {
+        std::cout << "ERROR: ASSIMP: " << imported.refused << std::endl;
         app::exitAfterPause(1);
     }
-    // The importer owns the scene; both go when this function returns.
-    Assimp::Importer importer;
-    const aiScene* scene = importer.ReadFile(path, aiProcess_Triangulate | aiProcess_FlipUVs);
-    // Any incomplete scene is refused, even with other flags beside that bit.
-    if (scene == nullptr || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0 ||
-        scene->mRootNode == nullptr) {
-        std::cout << "ERROR: ASSIMP: " << importer.GetErrorString() << std::endl;
+    if (imported.scene == nullptr) {
+        std::cout << "ERROR: ASSIMP: " << imported.error << std::endl;
         app::exitAfterPause(1);
     }
     directory = path.substr(0, path.find_last_of('/'));
-    processNode(scene->mRootNode, scene);
+    processNode(imported.scene->mRootNode, imported.scene);
 }
 
 void Model::processNode(const aiNode* node, const aiScene* scene) {

@@ -23,12 +23,22 @@ class Shader;
 
 namespace pizzeria::assets {
 
+struct ImportedScene;
+
+// Reads a model file with Assimp and reports nothing: what loading the model
+// needs, or why it cannot load. Safe on any thread.
+ImportedScene importScene(const std::string& path);
+
+// The texture files loading `imported` (read from `path`) will decode, in
+// the order it decodes them.
+std::vector<std::string> textureFilesOf(const ImportedScene& imported, const std::string& path);
+
 // A drawable 3D model: its meshes in load order, and for a model read from a
 // file one invisible box mesh per mesh, from which world-space boxes are made.
 class Model {
 public:
-    // Imports the model file at `path`; a file that cannot be imported ends
-    // the program.
+    // Imports the model file at `path` (or takes what a start-up worker
+    // imported); a file that cannot be imported ends the program.
     explicit Model(const std::string& path);
     // One mesh from generated geometry with the image at `texturePath`.
     Model(std::vector<Vertex> vertices, std::vector<GLuint> indices,

@@ -1,10 +1,14 @@
 #include "hud/TextRenderer.h"
 
+#include "assets/MipChain.h"
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <cstddef>
 #include <iostream>
+#include <vector>
 
 namespace pizzeria::hud {
 
@@ -64,22 +68,33 @@ void TextRenderer::loadGlyphs(int pixelHeight) {
             continue;
         }
         const FT_GlyphSlot slot = face->glyph;
+        const int width = int(slot->bitmap.width);
+        const int rows = int(slot->bitmap.rows);
+        std::vector<std::uint8_t> coverage(std::size_t(width) * std::size_t(rows));
+        for (int row = 0; row < rows; ++row) {
+            const unsigned char* line =
+                slot->bitmap.buffer + std::ptrdiff_t(row) * slot->bitmap.pitch;
+            std::copy(line, line + width, coverage.begin() + std::ptrdiff_t(row) * width);
+        }
         GLuint texture = 0;
         glGenTextures(1, &texture);
         glBindTexture(GL_TEXTURE_2D, texture);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RED, GLsizei(slot->bitmap.width),
-                     GLsizei(slot->bitmap.rows), 0, GL_RED, GL_UNSIGNED_BYTE, slot->bitmap.buffer);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RED, width, rows, 0, GL_RED, GL_UNSIGNED_BYTE,
+                     coverage.data());
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
         // Most lines draw at a fifth of the raster size; plain bilinear sampling
-        // would skip texels there and leave ragged, uneven strokes.
-        if (slot->bitmap.width > 0 && slot->bitmap.rows > 0) {
-            glGenerateMipmap(GL_TEXTURE_2D);
+        // would skip texels there and leave ragged, uneven strokes. The chain
+        // is box-filtered here: the software renderer's glGenerateMipmap takes
+        // milliseconds per glyph.
+        if (width > 0 && rows > 0) {
+            assets::uploadMipChain(assets::buildMipChain(coverage.data(), width, rows, 1), GL_RED,
+                                   GL_RED);
         }
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         characters[char(code)] = Character{texture,
-                                           {int(slot->bitmap.width), int(slot->bitmap.rows)},
+                                           {width, rows},
                                            {slot->bitmap_left, slot->bitmap_top},
                                            std::uint32_t(slot->advance.x)};
     }

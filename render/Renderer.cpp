@@ -7,6 +7,7 @@
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
@@ -141,6 +142,7 @@ Renderer::Renderer(int width_, int height_) : width(width_), height(height_) {
     createSsaoFramebuffers();
     generateSsaoKernel();
     generateSsaoNoise();
+    createBlurSampler();
     loadShader("miniMap");
     createMiniMapFramebuffer();
     createMapMarks();
@@ -245,9 +247,17 @@ Shader* Renderer::useShader(const std::string& name) {
             glActiveTexture(GL_TEXTURE1);
             setInt(shader, "shadowMap", 1);
             glBindTexture(GL_TEXTURE_2D, shadowDepthTexture);
+            // Compared and filtered by the sampler; the texture itself stays
+            // nearest and plain for the debug view.
+            glBindSampler(1, shadowSampler);
         } else {
             glViewport(0, 0, shadowWidth, shadowHeight);
             glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer);
+            // Most of the map lies behind or beside the camera: depth there
+            // is never looked up, so it is neither cleared nor drawn.
+            const Rect region = shadowMapRegion();
+            glEnable(GL_SCISSOR_TEST);
+            glScissor(region.x, region.y, region.width, region.height);
             glClear(GL_DEPTH_BUFFER_BIT);
         }
     }
@@ -279,10 +289,14 @@ Shader* Renderer::useShader(const std::string& name) {
 
 void Renderer::endPass(const std::string& name) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    if (name == "shadowmap") {
+        glDisable(GL_SCISSOR_TEST);
+    }
     if (drawsFilled(name)) {
         endFilled(passPolygonMode);
     }
     if (name == "default") {
+        glBindSampler(1, 0);
         shadowDebugView();
         if (app::gameSettings.ssaoDebug) {
             ssaoDebugView();
@@ -369,6 +383,93 @@ glm::mat4 Renderer::lightSpaceMatrix() const {
     return lightProjection * lightView;
 }
 
+namespace {
+
+// The part of a convex polygon on the side of `plane` (xyz normal, w offset)
+// where the plane's value is not negative.
+std::vector<glm::vec3> clipPolygon(const std::vector<glm::vec3>& polygon, const glm::vec4& plane) {
+    std::vector<glm::vec3> kept;
+    for (std::size_t i = 0; i < polygon.size(); ++i) {
+        const glm::vec3& a = polygon[i];
+        const glm::vec3& b = polygon[(i + 1) % polygon.size()];
+        const float da = glm::dot(glm::vec3(plane), a) + plane.w;
+        const float db = glm::dot(glm::vec3(plane), b) + plane.w;
+        if (da >= 0.0f) {
+            kept.push_back(a);
+        }
+        if ((da >= 0.0f) != (db >= 0.0f)) {
+            kept.push_back(a + (b - a) * (da / (da - db)));
+        }
+    }
+    return kept;
+}
+
+} // namespace
+
+Renderer::Rect Renderer::shadowMapRegion() const {
+    const Rect whole{0, 0, shadowWidth, shadowHeight};
+    const bool eyeInside = glm::all(glm::greaterThanEqual(viewPosition, receiversMin)) &&
+                           glm::all(glm::lessThanEqual(viewPosition, receiversMax));
+    if (app::gameSettings.shadowsDebug || !eyeInside) {
+        return whole;
+    }
+    // The camera's frustum cut to the receivers' box: its faces clipped by
+    // the box's planes, and the box's corners inside the frustum.
+    const glm::mat4 cameraMatrix = projection * view;
+    const glm::mat4 toWorld = glm::inverse(cameraMatrix);
+    glm::vec3 corner[8];
+    for (int i = 0; i < 8; ++i) {
+        const glm::vec4 p = toWorld * glm::vec4(i & 1 ? 1.0f : -1.0f, i & 2 ? 1.0f : -1.0f,
+                                                i & 4 ? 1.0f : -1.0f, 1.0f);
+        corner[i] = glm::vec3(p) / p.w;
+    }
+    const int faces[6][4] = {{0, 1, 3, 2}, {4, 5, 7, 6}, {0, 1, 5, 4},
+                             {2, 3, 7, 6}, {0, 2, 6, 4}, {1, 3, 7, 5}};
+    const glm::vec4 boxPlanes[6] = {{1, 0, 0, -receiversMin.x}, {-1, 0, 0, receiversMax.x},
+                                    {0, 1, 0, -receiversMin.y}, {0, -1, 0, receiversMax.y},
+                                    {0, 0, 1, -receiversMin.z}, {0, 0, -1, receiversMax.z}};
+    std::vector<glm::vec3> points;
+    for (const auto& face : faces) {
+        std::vector<glm::vec3> polygon{corner[face[0]], corner[face[1]], corner[face[2]],
+                                       corner[face[3]]};
+        for (const glm::vec4& plane : boxPlanes) {
+            polygon = clipPolygon(polygon, plane);
+        }
+        points.insert(points.end(), polygon.begin(), polygon.end());
+    }
+    for (int i = 0; i < 8; ++i) {
+        const glm::vec3 p(i & 1 ? receiversMax.x : receiversMin.x,
+                          i & 2 ? receiversMax.y : receiversMin.y,
+                          i & 4 ? receiversMax.z : receiversMin.z);
+        const glm::vec4 clip = cameraMatrix * glm::vec4(p, 1.0f);
+        if (glm::all(glm::lessThanEqual(glm::abs(glm::vec3(clip)), glm::vec3(clip.w)))) {
+            points.push_back(p);
+        }
+    }
+    if (points.empty()) {
+        return {0, 0, 0, 0};
+    }
+    const glm::mat4 light = lightSpaceMatrix();
+    glm::vec2 low(1.0f);
+    glm::vec2 high(-1.0f);
+    for (const glm::vec3& p : points) {
+        const glm::vec2 onMap = glm::vec2(light * glm::vec4(p, 1.0f));
+        low = glm::min(low, onMap);
+        high = glm::max(high, onMap);
+    }
+    // The lookup's filter reaches two texels out and its normal offset one
+    // more; a few to spare.
+    constexpr int margin = 6;
+    const auto texel = [](float ndc, int size) {
+        return int(std::floor((ndc * 0.5f + 0.5f) * float(size)));
+    };
+    const int x0 = std::clamp(texel(low.x, shadowWidth) - margin, 0, shadowWidth);
+    const int y0 = std::clamp(texel(low.y, shadowHeight) - margin, 0, shadowHeight);
+    const int x1 = std::clamp(texel(high.x, shadowWidth) + margin + 1, 0, shadowWidth);
+    const int y1 = std::clamp(texel(high.y, shadowHeight) + margin + 1, 0, shadowHeight);
+    return {x0, y0, std::max(0, x1 - x0), std::max(0, y1 - y0)};
+}
+
 glm::mat4 Renderer::miniMapMatrix() {
     const glm::mat4 mapProjection = glm::ortho(-125.0f, 125.0f, -125.0f, 125.0f, 15.0f, 35.0f);
     const glm::mat4 mapView =
@@ -399,6 +500,22 @@ void Renderer::createSceneFramebuffer() {
 
 void Renderer::createShadowFramebuffer() {
     createDepthTarget(shadowFramebuffer, shadowDepthTexture, shadowWidth, shadowHeight);
+    // The lit pass's view of the map: each fetch compares four texels with
+    // the receiver's depth and blends the results bilinearly.
+    glGenSamplers(1, &shadowSampler);
+    glSamplerParameteri(shadowSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glSamplerParameteri(shadowSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glSamplerParameteri(shadowSampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);
+    glSamplerParameteri(shadowSampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_BORDER);
+    const float border[] = {1.0f, 1.0f, 1.0f, 1.0f};
+    glSamplerParameterfv(shadowSampler, GL_TEXTURE_BORDER_COLOR, border);
+    glSamplerParameteri(shadowSampler, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
+    glSamplerParameteri(shadowSampler, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
+    // A shadow sampler must never share unit 0 with the models' colour
+    // sampler, not even in frames before shadows are first switched on.
+    const Shader& lit = *shaders.at("default");
+    glUseProgram(lit.program);
+    setInt(lit, "shadowMap", 1);
 }
 
 void Renderer::createMiniMapFramebuffer() {
@@ -414,8 +531,8 @@ void Renderer::createMiniMapFramebuffer() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glBindFramebuffer(GL_FRAMEBUFFER, miniMapFramebuffer);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
-                           miniMapColorTexture, 0);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, miniMapColorTexture,
+                           0);
     glDrawBuffer(GL_COLOR_ATTACHMENT0);
     reportIncomplete("ERROR::FRAMEBUFFER:: Mini-map framebuffer is not complete!");
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -486,11 +603,10 @@ void Renderer::drawMapMark(const Shader& shader, MapMark mark, const glm::vec3& 
                            float heading) const {
     const MarkLook look = markLook(mark);
     const bool arrow = mark == MapMark::Cook;
-    const glm::mat4 model =
-        glm::scale(glm::rotate(glm::translate(glm::mat4(1.0f),
-                                              position + glm::vec3(0.0f, markHeight, 0.0f)),
-                               arrow ? heading : 0.0f, glm::vec3(0.0f, 1.0f, 0.0f)),
-                   glm::vec3(look.size));
+    const glm::mat4 model = glm::scale(
+        glm::rotate(glm::translate(glm::mat4(1.0f), position + glm::vec3(0.0f, markHeight, 0.0f)),
+                    arrow ? heading : 0.0f, glm::vec3(0.0f, 1.0f, 0.0f)),
+        glm::vec3(look.size));
     useMapColor(shader, mark);
     setMat4(shader, "model", model);
     // Colour only: the depth keeps the objects themselves.
@@ -562,6 +678,14 @@ void Renderer::generateSsaoNoise() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
 }
 
+void Renderer::createBlurSampler() {
+    glGenSamplers(1, &blurSampler);
+    glSamplerParameteri(blurSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glSamplerParameteri(blurSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glSamplerParameteri(blurSampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(blurSampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+}
+
 void Renderer::bindSsaoSamplerUnits() {
     // The occlusion pass binds its textures to units 0, 1 and 2 but never sets
     // samplers, which all default to unit 0: point two of them at 1 and 2 once.
@@ -602,7 +726,11 @@ void Renderer::ssaoBlurPass() {
     glClear(GL_COLOR_BUFFER_BIT);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, ssaoColorTexture);
+    // A linear fetch at a texel corner is the mean of the four texels there,
+    // so the 4 x 4 box takes four fetches.
+    glBindSampler(0, blurSampler);
     drawQuad(quadDepth);
+    glBindSampler(0, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 

@@ -71,6 +71,11 @@ public:
     // Projection times view of the moon's light, looking at the eye position.
     glm::mat4 lightSpaceMatrix() const;
 
+    // The texels of the shadow map that a lookup from anything the camera
+    // sees within the receivers' box can reach; the whole map while the
+    // debug view shows it, or when the eye is outside the box.
+    Rect shadowMapRegion() const;
+
     // The fixed top-down orthographic camera of the mini-map.
     static glm::mat4 miniMapMatrix();
 
@@ -83,6 +88,12 @@ public:
     // Where the shadow-casting light sits; the game sets it to the moon's
     // world position, which starts here.
     glm::vec3 lightPosition{150.0f, 80.0f, 150.0f};
+
+    // The box every shadow receiver (the terrain and what walks on it) lies
+    // in; the game sets it from the terrain. Only the part of the shadow map
+    // under the camera's view of this box is drawn.
+    glm::vec3 receiversMin{-1.0e4f};
+    glm::vec3 receiversMax{1.0e4f};
 
     int width = 0;
     int height = 0;
@@ -103,6 +114,7 @@ public:
     float lightFarPlane = 400.0f;
     GLuint shadowFramebuffer = 0;
     GLuint shadowDepthTexture = 0;
+    GLuint shadowSampler = 0; // compares and filters for the lit pass
 
     // Full-screen quad, built by the first drawQuad.
     GLuint quadVAO = 0;
@@ -132,6 +144,7 @@ public:
     GLuint ssaoColorTexture = 0;
     GLuint ssaoBlurTexture = 0;
     GLuint noiseTexture = 0;
+    GLuint blurSampler = 0; // linear, for the blur's four fetches
 
 private:
     void allocateWindowTargets();
@@ -144,6 +157,7 @@ private:
     void generateSsaoKernel();
     void generateSsaoNoise();
     void bindSsaoSamplerUnits();
+    void createBlurSampler();
 
     void ssaoPass();
     void ssaoBlurPass();

@@ -24,7 +24,7 @@ constexpr int kInitialMixerChannels = 16;
 // this many the newest effect is dropped rather than growing without end.
 constexpr int kMaxMixerChannels = 256;
 
-bool engineOpen = false;
+std::atomic<bool> engineOpen{false};
 
 int bytesPerFrame() {
     int frequency = 0;
@@ -171,6 +171,15 @@ private:
 };
 
 std::unique_ptr<MixerEngine> MixerEngine::create() {
+    std::string warning;
+    std::unique_ptr<MixerEngine> engine = open(warning);
+    if (!warning.empty()) {
+        std::cerr << warning << std::endl;
+    }
+    return engine;
+}
+
+std::unique_ptr<MixerEngine> MixerEngine::open(std::string& warning) {
     // SDL would otherwise take over SIGINT and SIGTERM for events nobody
     // reads, and Ctrl+C could no longer end the game.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -187,7 +196,7 @@ std::unique_ptr<MixerEngine> MixerEngine::create() {
         if (!openSilentOutput()) {
             return nullptr;
         }
-        std::cerr << "WARNING: no sound device found, playing silently" << std::endl;
+        warning = "WARNING: no sound device found, playing silently";
     }
     // Without MP3 support the music fails to start, which its caller reports.
     Mix_Init(MIX_INIT_MP3);
@@ -279,6 +288,10 @@ const MixerEngine::Decoding* MixerEngine::chunkFor(const std::string& path, bool
         return nullptr;
     }
     return &chunks.emplace(path, std::move(decoding)).first->second;
+}
+
+void MixerEngine::preload(const std::string& path) {
+    chunkFor(path, false);
 }
 
 // A channel that no tracked sound owns and nothing plays on; the mixer grows

@@ -30,6 +30,9 @@ public:
     // SDL_AUDIODRIVER fails (the user's choice is kept), or while another
     // MixerEngine is open (SDL_mixer's state is process-wide).
     static std::unique_ptr<MixerEngine> create();
+    // The same without a word: the warning, if any, is left in `warning` for
+    // the caller to print when its turn comes. Safe on a worker thread.
+    static std::unique_ptr<MixerEngine> open(std::string& warning);
     ~MixerEngine() override;
     MixerEngine(const MixerEngine&) = delete;
     MixerEngine& operator=(const MixerEngine&) = delete;
@@ -37,6 +40,10 @@ public:
     void setMasterVolume(float volume) override;
     PlayingSound* play2D(const std::string& path, bool looped, bool startPaused,
                          bool track) override;
+
+    // Decodes `path` now, on the calling thread, and keeps it for play2D; a
+    // file that cannot be played is not kept and reports nothing.
+    void preload(const std::string& path);
 
     // Untracked sounds still sounding.
     int soundingEffects() const;

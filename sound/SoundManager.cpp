@@ -24,14 +24,53 @@ std::unique_ptr<AudioEngine> engine;
 // The two music tracks; the engine owns them.
 std::map<std::string, PlayingSound*> musicTable;
 
+const char* const kMusicFiles[] = {"backgroundMusic.mp3", "disco.mp3"};
+const char* const kEffectFiles[] = {"moneySound.mp3", "hitWrong.mp3", "gameOverSound.mp3",
+                                    "ouchSound.mp3",  "hit1.mp3",     "hit2.mp3",
+                                    "hit3.mp3",       "hit4.mp3",     "hit5.mp3"};
+
+std::future<PreparedSound> promised;
+
 bool musicMayPlay() {
     return !soundMuted && !app::gameSettings.gameOver;
 }
 
 } // namespace
 
+PreparedSound::PreparedSound() = default;
+PreparedSound::PreparedSound(PreparedSound&&) noexcept = default;
+PreparedSound& PreparedSound::operator=(PreparedSound&&) noexcept = default;
+PreparedSound::~PreparedSound() = default;
+
+PreparedSound prepareSound() {
+    PreparedSound prepared;
+    prepared.engine = MixerEngine::open(prepared.warning);
+    if (prepared.engine) {
+        // Effects too: decoded at their first hit they would stall that frame.
+        for (const char* file : kMusicFiles) {
+            prepared.engine->preload(kSoundFolder + std::string(file));
+        }
+        for (const char* file : kEffectFiles) {
+            prepared.engine->preload(kSoundFolder + std::string(file));
+        }
+    }
+    return prepared;
+}
+
+void promiseSound(std::future<PreparedSound> prepared) {
+    promised = std::move(prepared);
+}
+
 void startSound() {
-    startSound(MixerEngine::create());
+    if (!promised.valid()) {
+        startSound(MixerEngine::create());
+        return;
+    }
+    PreparedSound prepared = promised.get();
+    if (!prepared.warning.empty()) {
+        std::cerr << prepared.warning << std::endl;
+    }
+    startSound(std::move(prepared.engine));
 }
 
 void startSound(std::unique_ptr<AudioEngine> created) {

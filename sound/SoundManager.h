@@ -3,6 +3,7 @@
 #include "sound/AudioEngine.h"
 
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -17,9 +18,30 @@ extern bool soundMuted;         // key M: music paused, new effects dropped
 extern bool partyMode;          // key P: the party track is the current music
 extern std::int32_t hitCounter; // number of the hit sound played last; 1 at start
 
-// Creates the audio engine and starts the music: the background track plays,
-// the party track waits paused at its start. Ends the program when there is
-// no audio device, or when a music file cannot be started.
+class MixerEngine;
+
+// An engine opened ahead of start-up's turn with every sound file decoded,
+// and the warning its opening left to print.
+struct PreparedSound {
+    PreparedSound();
+    PreparedSound(PreparedSound&&) noexcept;
+    PreparedSound& operator=(PreparedSound&&) noexcept;
+    ~PreparedSound();
+    std::unique_ptr<MixerEngine> engine;
+    std::string warning;
+};
+
+// Opens the audio device and decodes the music and every effect; safe on a
+// worker thread, reports nothing.
+PreparedSound prepareSound();
+
+// Hands startSound the engine a worker is preparing; it waits for it there.
+void promiseSound(std::future<PreparedSound> prepared);
+
+// Creates the audio engine (or takes the promised one) and starts the music:
+// the background track plays, the party track waits paused at its start.
+// Ends the program when there is no audio device, or when a music file
+// cannot be started.
 void startSound();
 // The same over a given engine; null is an engine that could not be created.
 void startSound(std::unique_ptr<AudioEngine> engine);

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <thread>
+
+namespace pizzeria::app {
+
+// Reads the files start-up needs on two worker threads while the main thread
+// opens the window: one decodes the terrain's images and imports the models
+// with their textures, in the order start-up asks for them, the other opens
+// the audio device and decodes the sounds. The loaders on the main thread
+// take the results where they would have read the files (assets/Preload.h),
+// so every message and failure comes where and as it always did. No GL call
+// is made off the main thread.
+class StartupLoader {
+public:
+    // Promises every file, then starts both workers.
+    StartupLoader();
+    // Waits for the workers.
+    ~StartupLoader();
+
+    StartupLoader(const StartupLoader&) = delete;
+    StartupLoader& operator=(const StartupLoader&) = delete;
+
+    // Start-up is over: waits for the workers and forgets what nobody took.
+    void finish();
+
+private:
+    std::thread files;
+    std::thread sound;
+};
+
+} // namespace pizzeria::app
