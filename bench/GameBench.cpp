@@ -2,7 +2,14 @@
 // times, per-pass GPU times and peak memory as a table and as JSON.
 //
 //   pizzeria_bench [--frames N] [--warmup N] [--startup-runs N] [--json FILE]
-//                  [--run-dir DIR] [--configs a,b,...]
+//                  [--run-dir DIR] [--configs a,b,...] [--floor]
+//                  [--ab OTHER_BUILD_DIR [--rounds N]]
+//
+// --floor draws every other frame with each program's fragment shader
+// replaced by one that writes constants (same vertex shader, geometry,
+// targets and state), and gives each pass its time over that floor.
+// --ab runs this build and another one's bench alternately: start-up runs,
+// then N rounds of frames (default 3), and prints both with their ratio.
 #include "bench/AllocationCounter.h"
 #include "bench/Scenario.h"
 
@@ -11,6 +18,7 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,6 +28,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <regex>
 #include <map>
 #include <sstream>
 #include <string>
@@ -182,6 +192,22 @@ struct PassTimer {
 };
 
 PassTimer passTimer;
+
+// Floor mode: each game program has a twin with the same vertex shader and a
+// fragment shader that writes constants to the same outputs. While `on`, the
+// twin runs wherever the game makes its program current, and uniform
+// locations are the twin's.
+struct FloorPrograms {
+    std::map<GLuint, GLuint> twin;
+    bool on = false;
+    GLuint use(GLuint program) const {
+        const auto found = twin.find(program);
+        return on && found != twin.end() ? found->second : program;
+    }
+};
+FloorPrograms floorPrograms;
+PFNGLGETUNIFORMLOCATIONPROC realGetUniformLocation = nullptr;
+
 PFNGLUSEPROGRAMPROC realUseProgram = nullptr;
 PFNGLGENBUFFERSPROC realGenBuffers = nullptr;
 PFNGLGENVERTEXARRAYSPROC realGenVertexArrays = nullptr;
@@ -198,7 +224,10 @@ void countObjects(GLsizei n) {
 
 void GLAPIENTRY hookUseProgram(GLuint program) {
     passTimer.begin(program);
-    realUseProgram(program);
+    realUseProgram(floorPrograms.use(program));
+}
+GLint GLAPIENTRY hookGetUniformLocation(GLuint program, const GLchar* name) {
+    return realGetUniformLocation(floorPrograms.use(program), name);
 }
 void GLAPIENTRY hookGenBuffers(GLsizei n, GLuint* names) {
     countObjects(n);
@@ -230,6 +259,8 @@ GLuint GLAPIENTRY hookCreateShader(GLenum type) {
 void installGlHooks() {
     realUseProgram = __glewUseProgram;
     __glewUseProgram = hookUseProgram;
+    realGetUniformLocation = __glewGetUniformLocation;
+    __glewGetUniformLocation = hookGetUniformLocation;
     realGenBuffers = __glewGenBuffers;
     __glewGenBuffers = hookGenBuffers;
     realGenVertexArrays = __glewGenVertexArrays;
@@ -242,6 +273,103 @@ void installGlHooks() {
     __glewCreateProgram = hookCreateProgram;
     realCreateShader = __glewCreateShader;
     __glewCreateShader = hookCreateShader;
+}
+
+std::string readText(const std::string& path) {
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// A fragment shader with the outputs of `source`, each written a constant.
+std::string trivialFragmentShader(const std::string& source) {
+    static const std::regex output(
+        R"(\s*(layout\s*\(\s*location\s*=\s*\d+\s*\)\s*)?out\s+(\w+)\s+(\w+)\s*;.*)");
+    std::string declarations;
+    std::string body;
+    std::istringstream lines(source);
+    for (std::string line; std::getline(lines, line);) {
+        std::smatch declared;
+        if (std::regex_match(line, declared, output)) {
+            declarations += line + "\n";
+            body += "    " + declared[3].str() + " = " + declared[2].str() + "(0.5);\n";
+        }
+    }
+    return "#version 330 core\n" + declarations + "void main()\n{\n" + body + "}\n";
+}
+
+GLuint compileTwin(const std::string& vertexSource, const std::string& fragmentSource) {
+    const auto stage = [](GLenum type, const std::string& text) {
+        const GLuint shader = glCreateShader(type);
+        const char* code = text.c_str();
+        glShaderSource(shader, 1, &code, nullptr);
+        glCompileShader(shader);
+        return shader;
+    };
+    const GLuint vertex = stage(GL_VERTEX_SHADER, vertexSource);
+    const GLuint fragment = stage(GL_FRAGMENT_SHADER, fragmentSource);
+    const GLuint program = glCreateProgram();
+    glAttachShader(program, vertex);
+    glAttachShader(program, fragment);
+    glLinkProgram(program);
+    glDeleteShader(vertex);
+    glDeleteShader(fragment);
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    if (linked != GL_TRUE) {
+        char log[1024] = "";
+        glGetProgramInfoLog(program, sizeof log, nullptr, log);
+        std::fprintf(stderr, "%s\n%s\n", log, fragmentSource.c_str());
+        glDeleteProgram(program);
+        return 0;
+    }
+    return program;
+}
+
+// Gives the twin every uniform value its original holds now (those the game
+// sets once, such as the text projection, included).
+void copyUniforms(GLuint original, GLuint twin) {
+    GLint count = 0;
+    glGetProgramiv(twin, GL_ACTIVE_UNIFORMS, &count);
+    realUseProgram(twin);
+    for (GLint i = 0; i < count; ++i) {
+        char name[256];
+        GLint size = 0;
+        GLenum type = 0;
+        glGetActiveUniform(twin, GLuint(i), sizeof name, nullptr, &size, &type, name);
+        const GLint from = realGetUniformLocation(original, name);
+        const GLint to = realGetUniformLocation(twin, name);
+        if (from < 0 || to < 0 || size != 1) {
+            continue;
+        }
+        float f[16] = {};
+        GLint n[4] = {};
+        switch (type) {
+        case GL_FLOAT_MAT4:
+            glGetUniformfv(original, from, f);
+            glUniformMatrix4fv(to, 1, GL_FALSE, f);
+            break;
+        case GL_FLOAT_VEC4:
+            glGetUniformfv(original, from, f);
+            glUniform4fv(to, 1, f);
+            break;
+        case GL_FLOAT_VEC3:
+            glGetUniformfv(original, from, f);
+            glUniform3fv(to, 1, f);
+            break;
+        case GL_FLOAT:
+            glGetUniformfv(original, from, f);
+            glUniform1f(to, f[0]);
+            break;
+        case GL_INT:
+            glGetUniformiv(original, from, n);
+            glUniform1i(to, n[0]);
+            break;
+        default:
+            break;
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -283,6 +411,9 @@ struct Options {
     std::string runDir = PIZZERIA_RUN_DIR;
     std::vector<std::string> configs;
     bool startupChild = false;
+    bool floor = false;
+    std::string abOther; // the other build folder of an A/B run
+    int abRounds = 3;
 };
 
 Options parse(int argc, char** argv) {
@@ -307,10 +438,16 @@ Options parse(int argc, char** argv) {
             }
         } else if (arg == "--startup-child") {
             options.startupChild = true;
+        } else if (arg == "--floor") {
+            options.floor = true;
+        } else if (arg == "--ab" && hasValue) {
+            options.abOther = argv[++i];
+        } else if (arg == "--rounds" && hasValue) {
+            options.abRounds = std::max(1, std::atoi(argv[++i]));
         } else {
             std::fprintf(stderr,
                          "usage: %s [--frames N] [--warmup N] [--startup-runs N] [--json FILE] "
-                         "[--run-dir DIR] [--configs a,b,...]\n",
+                         "[--run-dir DIR] [--configs a,b,...] [--floor] [--ab OTHER_BUILD_DIR [--rounds N]]\n",
                          argv[0]);
             std::exit(2);
         }
@@ -373,7 +510,8 @@ struct StartupRun {
     std::_Exit(0); // the start-up is measured; tearing down is not
 }
 
-bool runStartup(const Options& options, StartupRun& run) {
+// `exe` is a bench (this one or another build's), `runDir` that build's run folder.
+bool runStartup(const std::string& exe, const std::string& runDirectory, StartupRun& run) {
     int channel[2];
     if (pipe(channel) != 0) {
         return false;
@@ -382,14 +520,14 @@ bool runStartup(const Options& options, StartupRun& run) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, channel[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, channel[0]);
-    char self[] = "/proc/self/exe";
+    std::string self = exe;
     char flag[] = "--startup-child";
     char runDirFlag[] = "--run-dir";
-    std::string runDir = options.runDir;
-    char* argv[] = {self, flag, runDirFlag, runDir.data(), nullptr};
+    std::string runDir = runDirectory;
+    char* argv[] = {self.data(), flag, runDirFlag, runDir.data(), nullptr};
     pid_t child = 0;
     const std::int64_t spawned = wallNanos();
-    const int failed = posix_spawn(&child, self, &actions, nullptr, argv, environ);
+    const int failed = posix_spawn(&child, self.c_str(), &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
     close(channel[1]);
     if (failed != 0) {
@@ -446,6 +584,7 @@ struct ConfigResult {
     std::vector<double> outsideShare;
     std::vector<double> updateAllocations;
     std::map<std::string, std::vector<double>> passMs;
+    std::map<std::string, std::vector<double>> floorPassMs; // --floor: the trivial twins
     std::int64_t glObjects = 0;
     double load = 0.0;
 };
@@ -459,8 +598,13 @@ ConfigResult runConfiguration(pizzeria::app::Game& game,
     result.name = configuration.name;
     b::apply(configuration);
     const std::int64_t objectsBefore = clock_.glObjectsInFrames;
-    for (int i = 0; i < options.warmup + options.frames; ++i, ++frame) {
-        const bool record = i >= options.warmup;
+    // With --floor every other frame runs the trivial twins, so both see the
+    // same load.
+    const int perFrame = options.floor ? 2 : 1;
+    for (int i = 0; i < (options.warmup + options.frames) * perFrame; ++i, ++frame) {
+        const bool record = i >= options.warmup * perFrame;
+        const bool floorFrame = options.floor && i % 2 == 1;
+        floorPrograms.on = floorFrame;
         b::keepPlaying(game);
         b::refill(game);
 
@@ -486,6 +630,7 @@ ConfigResult runConfiguration(pizzeria::app::Game& game,
         }
         const std::int64_t wall1 = wallNanos();
         clock_.inFrame = false;
+        floorPrograms.on = false;
         if (!record) {
             continue;
         }
@@ -502,6 +647,12 @@ ConfigResult runConfiguration(pizzeria::app::Game& game,
                                           : "program " + std::to_string(program);
             passes[label] += double(nanos) / 1e6;
             gpu += double(nanos) / 1e6;
+        }
+        if (floorFrame) {
+            for (const auto& [label, ms] : passes) {
+                result.floorPassMs[label].push_back(ms);
+            }
+            continue;
         }
         for (const auto& [label, ms] : passes) {
             result.passMs[label].push_back(ms);
@@ -523,6 +674,144 @@ std::string jsonString(const std::string& text) {
     return "\"" + text + "\"";
 }
 
+// ---------------------------------------------------------------------------
+// A/B: this build and another, alternately, each with its own bench.
+
+struct BuildRuns {
+    std::string exe;
+    std::string runDir;
+    std::vector<StartupRun> startups;
+    // config -> "frame" or a pass -> one median per round
+    std::map<std::string, std::map<std::string, std::vector<double>>> frames;
+};
+
+bool runQuietly(const std::vector<std::string>& arguments) {
+    std::vector<std::string> args = arguments;
+    std::vector<char*> argv;
+    for (std::string& a : args) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t child = 0;
+    const int failed = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    return failed == 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+// One round of frames of `build`'s bench, read back from its JSON.
+bool runFrames(const Options& options, BuildRuns& build, const std::string& json) {
+    std::vector<std::string> args{build.exe,    "--startup-runs",
+                                  "0",          "--frames",
+                                  std::to_string(options.frames),
+                                  "--warmup",   std::to_string(options.warmup),
+                                  "--json",     json,
+                                  "--run-dir",  build.runDir};
+    if (!options.configs.empty()) {
+        std::string list;
+        for (const std::string& name : options.configs) {
+            list += (list.empty() ? "" : ",") + name;
+        }
+        args.insert(args.end(), {"--configs", list});
+    }
+    if (!runQuietly(args)) {
+        return false;
+    }
+    static const std::regex name(R"re("name": "([^"]+)")re");
+    static const std::regex frame(R"re("frameMs": \{"median": ([0-9.]+))re");
+    static const std::regex passes(R"re("passGpuMs": \{([^}]*)\})re");
+    static const std::regex pass(R"re("([^"]+)": ([0-9.]+))re");
+    std::istringstream lines(readText(json));
+    for (std::string line; std::getline(lines, line);) {
+        std::smatch n, f, p;
+        if (!std::regex_search(line, n, name) || !std::regex_search(line, f, frame) ||
+            !std::regex_search(line, p, passes)) {
+            continue;
+        }
+        auto& config = build.frames[n[1].str()];
+        config["frame"].push_back(std::stod(f[1].str()));
+        const std::string list = p[1].str();
+        for (auto it = std::sregex_iterator(list.begin(), list.end(), pass);
+             it != std::sregex_iterator(); ++it) {
+            config[(*it)[1].str()].push_back(std::stod((*it)[2].str()));
+        }
+    }
+    return true;
+}
+
+void printAb(const char* what, double mine, double other) {
+    std::printf("  %-24s %9.1f %9.1f %7.2f\n", what, mine, other, other > 0.0 ? mine / other : 0.0);
+}
+
+int runAb(const Options& options) {
+    BuildRuns mine{"/proc/self/exe", options.runDir, {}, {}};
+    BuildRuns other{options.abOther + "/bench/pizzeria_bench", options.abOther + "/run", {}, {}};
+    const double loadBefore = loadAverage();
+    // Alternating which goes first, so neither always meets the same moment.
+    for (int i = 0; i < options.startupRuns; ++i) {
+        for (BuildRuns* build : i % 2 == 0 ? std::array{&mine, &other} : std::array{&other, &mine}) {
+            StartupRun run;
+            if (!runStartup(build->exe, build->runDir, run)) {
+                std::fprintf(stderr, "start-up run of %s failed\n", build->exe.c_str());
+                return 1;
+            }
+            build->startups.push_back(run);
+        }
+    }
+    const double loadStartup = loadAverage();
+    const int rounds = std::max(1, options.abRounds);
+    for (int i = 0; i < rounds; ++i) {
+        for (BuildRuns* build : i % 2 == 0 ? std::array{&mine, &other} : std::array{&other, &mine}) {
+            if (!runFrames(options, *build, options.json + ".round.json")) {
+                std::fprintf(stderr, "frames of %s failed\n", build->exe.c_str());
+                return 1;
+            }
+        }
+    }
+    const double loadEnd = loadAverage();
+
+    std::printf("A/B: this build against %s, interleaved; load %.2f at the start, %.2f after "
+                "start-up, %.2f at the end\n",
+                options.abOther.c_str(), loadBefore, loadStartup, loadEnd);
+    if (options.startupRuns > 0) {
+        std::printf("\nStart-up to the first swapped frame, median of %d runs each (ms)\n"
+                    "  %-24s %9s %9s %7s\n",
+                    options.startupRuns, "", "this", "other", "ratio");
+        const auto stage = [](const BuildRuns& build, std::size_t s) {
+            std::vector<double> values;
+            for (const StartupRun& run : build.startups) {
+                values.push_back(s < stageCount ? run.stages[s] : run.total);
+            }
+            return median(values);
+        };
+        for (std::size_t s = 0; s <= stageCount; ++s) {
+            printAb(s < stageCount ? stageNames[s] : "total", stage(mine, s), stage(other, s));
+        }
+    }
+    std::printf("\nFrames: median over %d rounds of each round's median (ms)\n  %-24s %9s %9s "
+                "%7s\n",
+                rounds, "config / pass", "this", "other", "ratio");
+    for (const auto& [config, series] : other.frames) {
+        const auto found = mine.frames.find(config);
+        if (found == mine.frames.end()) {
+            continue;
+        }
+        for (const auto& [label, values] : series) {
+            const auto ours = found->second.find(label);
+            if (ours == found->second.end() || (label != "frame" && median(values) < 0.5)) {
+                continue;
+            }
+            const std::string what = config + (label == "frame" ? "" : " / " + label);
+            printAb(what.c_str(), median(ours->second), median(values));
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -538,12 +827,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no display\n");
         return 1;
     }
+    if (!options.abOther.empty()) {
+        return runAb(options);
+    }
 
     // Start-up, median of fresh processes.
     std::vector<StartupRun> runs;
     for (int i = 0; i < options.startupRuns; ++i) {
         StartupRun run;
-        if (!runStartup(options, run)) {
+        if (!runStartup("/proc/self/exe", options.runDir, run)) {
             std::fprintf(stderr, "start-up run %d failed\n", i + 1);
             return 1;
         }
@@ -558,6 +850,19 @@ int main(int argc, char** argv) {
     std::map<GLuint, std::string> programNames;
     for (const char* name : passNames) {
         programNames[game.renderer->useShader(name)->program] = name;
+    }
+    if (options.floor) {
+        for (const auto& [program, name] : programNames) {
+            const GLuint twin =
+                compileTwin(readText("Shader/" + name + ".vert"),
+                            trivialFragmentShader(readText("Shader/" + name + ".frag")));
+            if (twin == 0) {
+                std::fprintf(stderr, "no floor program for %s\n", name.c_str());
+                std::_Exit(1);
+            }
+            copyUniforms(program, twin);
+            floorPrograms.twin[program] = twin;
+        }
     }
     // Naming the programs ran their pass set-ups; leave the state a frame expects.
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -631,6 +936,53 @@ int main(int argc, char** argv) {
                 std::printf(" %9s", "-");
             } else {
                 std::printf(" %9.2f", median(found->second));
+            }
+        }
+        std::printf("\n");
+    }
+    if (options.floor) {
+        std::printf("\nEach pass over its floor (the same draws, targets and state with a "
+                    "fragment shader that writes constants): pass ms / floor ms\n%-12s",
+                    "config");
+        for (const std::string& label : labels) {
+            if (label != "clear") {
+                std::printf(" %9.9s", label.c_str());
+            }
+        }
+        std::printf("\n");
+        for (const ConfigResult& r : results) {
+            std::printf("%-12s", r.name.c_str());
+            for (const std::string& label : labels) {
+                if (label == "clear") {
+                    continue;
+                }
+                const auto pass = r.passMs.find(label);
+                const auto floor = r.floorPassMs.find(label);
+                if (pass == r.passMs.end() || floor == r.floorPassMs.end() ||
+                    median(floor->second) <= 0.0) {
+                    std::printf(" %9s", "-");
+                } else {
+                    std::printf(" %8.1fx", median(pass->second) / median(floor->second));
+                }
+            }
+            std::printf("\n");
+        }
+        std::printf("%-12s", "floor ms");
+        for (const std::string& label : labels) {
+            if (label == "clear") {
+                continue;
+            }
+            std::vector<double> all;
+            for (const ConfigResult& r : results) {
+                const auto floor = r.floorPassMs.find(label);
+                if (floor != r.floorPassMs.end()) {
+                    all.push_back(median(floor->second));
+                }
+            }
+            if (all.empty()) {
+                std::printf(" %9s", "-");
+            } else {
+                std::printf(" %9.2f", median(all));
             }
         }
         std::printf("\n");
