@@ -10,8 +10,6 @@ uniform sampler2D texNoise;
 
 uniform vec3 samples[32];
 uniform mat4 projection;
-uniform float width;
-uniform float height;
 uniform int kernelSize;
 uniform float radius;
 uniform float bias;
@@ -27,8 +25,10 @@ bool empty(float depth)
 
 void main()
 {
-    vec3 fragPos = texture(gPosition, TexCoords).xyz;
-    vec3 normal = texture(gNormal, TexCoords).xyz;
+    // The targets have the window's size: this pixel's own texels.
+    ivec2 pixel = ivec2(gl_FragCoord.xy);
+    vec3 fragPos = texelFetch(gPosition, pixel, 0).xyz;
+    vec3 normal = texelFetch(gNormal, pixel, 0).xyz;
     if (empty(fragPos.z) || dot(normal, normal) < 1e-6) {
         FragColor = 1.0; // sky: nothing to occlude
         return;
@@ -36,8 +36,7 @@ void main()
     normal = normalize(normal);
 
     // The 4 x 4 noise tiles the screen and turns the kernel about the normal.
-    vec2 noiseScale = vec2(width / 4.0, height / 4.0);
-    vec3 randomVec = texture(texNoise, TexCoords * noiseScale).xyz;
+    vec3 randomVec = texelFetch(texNoise, pixel & 3, 0).xyz;
     vec3 tangent = randomVec - normal * dot(randomVec, normal);
     // A noise vector parallel to the normal leaves no tangent: pick any other.
     if (dot(tangent, tangent) < 1e-6)
@@ -68,10 +67,9 @@ void main()
         float sampleZ = fragPos.z + dot(depthTurn, samples[i]);
         vec2 uv = clip.xy / clip.z * 0.5 + 0.5;
         float surfaceZ = texture(gPosition, uv).z;
-        if (empty(surfaceZ))
-            continue;
         float rangeCheck = smoothstep(0.0, 1.0, radius / abs(fragPos.z - surfaceZ));
-        occlusion += (surfaceZ >= sampleZ + depthBias ? 1.0 : 0.0) * rangeCheck;
+        bool occludes = surfaceZ >= sampleZ + depthBias && !empty(surfaceZ);
+        occlusion += occludes ? rangeCheck : 0.0;
     }
     // With the fixed radius and bias, a crease occludes only a few samples;
     // a power curve makes contact shadows visible and leaves open ground at 1.

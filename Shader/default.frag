@@ -4,7 +4,9 @@ out vec4 FragColor;
 in vec3 FragPos;
 in vec3 Normal;
 in vec2 TexCoords;
-in vec4 FragPosLightSpace;
+in vec3 ShadowCoords;
+flat in vec2 ShadowMapSize;
+flat in float ShadowDepthPerTexel;
 
 struct Material {
     vec3 ambient;
@@ -30,12 +32,11 @@ uniform float celShading;
 // Compares with less-or-equal and filters linearly (the renderer's sampler):
 // a fetch is the lit share of the 2 x 2 texels around it.
 uniform sampler2DShadow shadowMap;
-uniform mat4 lightSpaceMatrix;
 
 // Fraction of the light blocked, 0 (lit) to 1 (shadowed).
 float shadowFactor(float cosTheta)
 {
-    vec3 coords = FragPosLightSpace.xyz / FragPosLightSpace.w * 0.5 + 0.5;
+    vec3 coords = ShadowCoords;
     if (coords.z > 1.0)
         return 0.0;
     // Off the map the edge fade below is zero anyway: skip the lookups (the
@@ -47,17 +48,11 @@ float shadowFactor(float cosTheta)
     if (cosTheta <= 0.0)
         return 1.0;
 
-    vec2 size = vec2(textureSize(shadowMap, 0));
-    // World extent of one texel and depth per world unit, from the light's
-    // orthographic matrix, so the bias follows the frustum.
-    float texelWorld = 2.0 / length(vec3(lightSpaceMatrix[0][0], lightSpaceMatrix[1][0],
-                                         lightSpaceMatrix[2][0])) / size.x;
-    float depthPerUnit = 0.5 * length(vec3(lightSpaceMatrix[0][2], lightSpaceMatrix[1][2],
-                                           lightSpaceMatrix[2][2]));
+    vec2 size = ShadowMapSize;
     // Slope-scaled: the moon is low (about 20 degrees), so flat ground is a
     // steep receiver whose depth changes quickly across the filter footprint.
     float tanTheta = min(sqrt(1.0 - cosTheta * cosTheta) / cosTheta, 8.0);
-    float bias = texelWorld * (0.5 + 1.2 * tanTheta) * depthPerUnit;
+    float bias = ShadowDepthPerTexel * (0.5 + 1.2 * tanTheta);
     float receiver = coords.z - bias;
 
     // Percentage-closer filtering over a 4 x 4 block of texels with weights

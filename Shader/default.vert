@@ -6,7 +6,9 @@ layout (location = 2) in vec2 aTexCoords;
 out vec3 FragPos;
 out vec3 Normal;
 out vec2 TexCoords;
-out vec4 FragPosLightSpace;
+out vec3 ShadowCoords;             // on the shadow map: x, y and depth in 0..1
+flat out vec2 ShadowMapSize;       // in texels
+flat out float ShadowDepthPerTexel; // depth across one texel's world width
 
 uniform mat4 model;
 uniform mat4 view;
@@ -14,6 +16,7 @@ uniform mat4 projection;
 uniform mat4 lightSpaceMatrix;
 uniform int culling;
 uniform vec4 nearP; // xyz: viewing direction, w: distance of the eye from the origin
+uniform sampler2DShadow shadowMap;
 
 // Shadow-map texels are 200 / 5120 world units wide; looking the map up this
 // far off the surface keeps lit slopes from shadowing themselves.
@@ -35,7 +38,19 @@ void main()
     TexCoords = aTexCoords;
     float normalLength = length(Normal);
     vec3 offset = normalLength > 0.0 ? Normal / normalLength * normalOffset : vec3(0.0);
-    FragPosLightSpace = lightSpaceMatrix * vec4(worldPos.xyz + offset, 1.0);
+    vec4 lightSpace = lightSpaceMatrix * vec4(worldPos.xyz + offset, 1.0);
+    // The light's projection is orthographic (w is 1), so these are linear
+    // across a triangle and interpolate exactly; as do the values below,
+    // which only the uniforms decide: nothing of this is left per fragment.
+    ShadowCoords = lightSpace.xyz / lightSpace.w * 0.5 + 0.5;
+    ShadowMapSize = vec2(textureSize(shadowMap, 0));
+    // World extent of one texel and depth per world unit, from the light's
+    // orthographic matrix, so the bias follows the frustum.
+    float texelWorld = 2.0 / length(vec3(lightSpaceMatrix[0][0], lightSpaceMatrix[1][0],
+                                         lightSpaceMatrix[2][0])) / ShadowMapSize.x;
+    float depthPerUnit = 0.5 * length(vec3(lightSpaceMatrix[0][2], lightSpaceMatrix[1][2],
+                                           lightSpaceMatrix[2][2]));
+    ShadowDepthPerTexel = texelWorld * depthPerUnit;
 
     // Culling clips what lies behind the plane through the eye that faces the
     // viewing direction. The eye comes from "view": the plane constant in

@@ -50,12 +50,18 @@ void EnemyManager::hitAll() {
     }
 }
 
-void EnemyManager::draw(const render::Shader& shader) const {
+void EnemyManager::draw(const render::Shader& shader, const render::ViewVolume* volume) const {
+    const auto drawIfSeen = [&](const auto& enemy) {
+        if (volume == nullptr || enemy->model == nullptr || !enemy->children.empty() ||
+            volume->maySee(*enemy->model, enemy->modelMatrix)) {
+            enemy->draw(shader);
+        }
+    };
     for (const auto& enemy : live) {
-        enemy->draw(shader);
+        drawIfSeen(enemy);
     }
     for (const auto& enemy : dying) {
-        enemy->draw(shader);
+        drawIfSeen(enemy);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "render/ViewVolume.h"
 #include "scene/enemies/Enemie.h"
 
 #include <glm/vec3.hpp>
@@ -38,8 +39,9 @@ public:
     // Hits every live enemy once; they leave `live` in the next update.
     void hitAll();
 
-    // Draws the live enemies, then the dying ones.
-    void draw(const render::Shader& shader) const;
+    // Draws the live enemies, then the dying ones; with a `volume`, only
+    // those it may see.
+    void draw(const render::Shader& shader, const render::ViewVolume* volume = nullptr) const;
 
     static constexpr std::size_t maxLive = 11;
 

@@ -404,7 +404,11 @@ void Game::render() {
     if (gameSettings.shadowsEnabled) {
         currentShader = renderer->useShader("shadowmap");
         mainCharacter->draw(*currentShader);
-        drawPopulations();
+        // Most of the population lies outside the part of the map drawn,
+        // or outside the camera's view; their vertices would be work for
+        // nothing.
+        const render::ViewVolume shadowed = renderer->shadowVolume();
+        drawPopulations(&shadowed);
         terrain->draw(*currentShader);
         renderer->endPass("shadowmap");
     }
@@ -418,7 +422,8 @@ void Game::render() {
     if (gameSettings.ssaoEnabled) {
         currentShader = renderer->useShader("SSAOGeo");
         mainCharacter->draw(*currentShader);
-        drawPopulations();
+        const render::ViewVolume seen = renderer->cameraVolume();
+        drawPopulations(&seen);
         terrain->draw(*currentShader);
         renderer->endPass("SSAOGeo");
     }
@@ -464,9 +469,9 @@ void Game::drawMiniMapMarks() {
     }
 }
 
-void Game::drawPopulations() {
-    ingredients->draw(*currentShader);
-    enemies->draw(*currentShader);
+void Game::drawPopulations(const render::ViewVolume* volume) {
+    ingredients->draw(*currentShader, volume);
+    enemies->draw(*currentShader, volume);
 }
 
 void Game::drawLitPass() {
@@ -479,7 +484,8 @@ void Game::drawLitPass() {
     moon->setUniforms(*currentShader);
     moon->ambient -= ambientBoost;
     mainCharacter->draw(*currentShader);
-    drawPopulations();
+    const render::ViewVolume seen = renderer->cameraVolume();
+    drawPopulations(&seen);
     terrain->draw(*currentShader);
     skyBox->draw(*currentShader);
 

@@ -93,7 +93,8 @@ private:
     void payOrCharge();
     void showOnHud();
     void checkGameOver();
-    void drawPopulations();
+    // With a `volume`, only what it may see: the pass could draw nothing else.
+    void drawPopulations(const render::ViewVolume* volume);
     void drawMiniMapMarks();
     void drawLitPass();
 };

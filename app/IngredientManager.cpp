@@ -90,12 +90,18 @@ void IngredientManager::update(float dt) {
     pending.clear();
 }
 
-void IngredientManager::draw(const render::Shader& shader) const {
+void IngredientManager::draw(const render::Shader& shader, const render::ViewVolume* volume) const {
+    const auto drawIfSeen = [&](const auto& ingredient) {
+        if (volume == nullptr || ingredient->model == nullptr || !ingredient->children.empty() ||
+            volume->maySee(*ingredient->model, ingredient->modelMatrix)) {
+            ingredient->draw(shader);
+        }
+    };
     for (const auto& ingredient : live) {
-        ingredient->draw(shader);
+        drawIfSeen(ingredient);
     }
     for (const auto& ingredient : dying) {
-        ingredient->draw(shader);
+        drawIfSeen(ingredient);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "render/ViewVolume.h"
 #include "scene/ingridients/Ingridient.h"
 
 #include <memory>
@@ -33,8 +34,9 @@ public:
     // ones and then brings the pending ones into play.
     void update(float dt);
 
-    // Draws the live ingredients, then the dying ones.
-    void draw(const render::Shader& shader) const;
+    // Draws the live ingredients, then the dying ones; with a `volume`, only
+    // those it may see.
+    void draw(const render::Shader& shader, const render::ViewVolume* volume = nullptr) const;
 
     // Counts a completed pizza, draws 2 to 4 kinds and spawns one of each.
     void newOrder();

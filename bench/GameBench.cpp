@@ -29,8 +29,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <regex>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -447,7 +447,8 @@ Options parse(int argc, char** argv) {
         } else {
             std::fprintf(stderr,
                          "usage: %s [--frames N] [--warmup N] [--startup-runs N] [--json FILE] "
-                         "[--run-dir DIR] [--configs a,b,...] [--floor] [--ab OTHER_BUILD_DIR [--rounds N]]\n",
+                         "[--run-dir DIR] [--configs a,b,...] [--floor] [--ab OTHER_BUILD_DIR "
+                         "[--rounds N]]\n",
                          argv[0]);
             std::exit(2);
         }
@@ -705,12 +706,17 @@ bool runQuietly(const std::vector<std::string>& arguments) {
 
 // One round of frames of `build`'s bench, read back from its JSON.
 bool runFrames(const Options& options, BuildRuns& build, const std::string& json) {
-    std::vector<std::string> args{build.exe,    "--startup-runs",
-                                  "0",          "--frames",
+    std::vector<std::string> args{build.exe,
+                                  "--startup-runs",
+                                  "0",
+                                  "--frames",
                                   std::to_string(options.frames),
-                                  "--warmup",   std::to_string(options.warmup),
-                                  "--json",     json,
-                                  "--run-dir",  build.runDir};
+                                  "--warmup",
+                                  std::to_string(options.warmup),
+                                  "--json",
+                                  json,
+                                  "--run-dir",
+                                  build.runDir};
     if (!options.configs.empty()) {
         std::string list;
         for (const std::string& name : options.configs) {
@@ -753,7 +759,8 @@ int runAb(const Options& options) {
     const double loadBefore = loadAverage();
     // Alternating which goes first, so neither always meets the same moment.
     for (int i = 0; i < options.startupRuns; ++i) {
-        for (BuildRuns* build : i % 2 == 0 ? std::array{&mine, &other} : std::array{&other, &mine}) {
+        for (BuildRuns* build :
+             i % 2 == 0 ? std::array{&mine, &other} : std::array{&other, &mine}) {
             StartupRun run;
             if (!runStartup(build->exe, build->runDir, run)) {
                 std::fprintf(stderr, "start-up run of %s failed\n", build->exe.c_str());
@@ -765,7 +772,8 @@ int runAb(const Options& options) {
     const double loadStartup = loadAverage();
     const int rounds = std::max(1, options.abRounds);
     for (int i = 0; i < rounds; ++i) {
-        for (BuildRuns* build : i % 2 == 0 ? std::array{&mine, &other} : std::array{&other, &mine}) {
+        for (BuildRuns* build :
+             i % 2 == 0 ? std::array{&mine, &other} : std::array{&other, &mine}) {
             if (!runFrames(options, *build, options.json + ".round.json")) {
                 std::fprintf(stderr, "frames of %s failed\n", build->exe.c_str());
                 return 1;

@@ -255,9 +255,9 @@ Shader* Renderer::useShader(const std::string& name) {
             glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer);
             // Most of the map lies behind or beside the camera: depth there
             // is never looked up, so it is neither cleared nor drawn.
-            const Rect region = shadowMapRegion();
+            shadowRegion = shadowMapRegion();
             glEnable(GL_SCISSOR_TEST);
-            glScissor(region.x, region.y, region.width, region.height);
+            glScissor(shadowRegion.x, shadowRegion.y, shadowRegion.width, shadowRegion.height);
             glClear(GL_DEPTH_BUFFER_BIT);
         }
     }
@@ -468,6 +468,20 @@ Renderer::Rect Renderer::shadowMapRegion() const {
     const int x1 = std::clamp(texel(high.x, shadowWidth) + margin + 1, 0, shadowWidth);
     const int y1 = std::clamp(texel(high.y, shadowHeight) + margin + 1, 0, shadowHeight);
     return {x0, y0, std::max(0, x1 - x0), std::max(0, y1 - y0)};
+}
+
+ViewVolume Renderer::cameraVolume() const {
+    return {projection * view, glm::vec2(-1.0f), glm::vec2(1.0f)};
+}
+
+ViewVolume Renderer::shadowVolume() const {
+    const glm::vec2 size{float(shadowWidth), float(shadowHeight)};
+    const glm::vec2 low = glm::vec2(shadowRegion.x, shadowRegion.y) / size * 2.0f - 1.0f;
+    const glm::vec2 high =
+        glm::vec2(shadowRegion.x + shadowRegion.width, shadowRegion.y + shadowRegion.height) /
+            size * 2.0f -
+        1.0f;
+    return {lightSpaceMatrix(), low, high};
 }
 
 glm::mat4 Renderer::miniMapMatrix() {

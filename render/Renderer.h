@@ -1,6 +1,7 @@
 #pragma once
 
 #include "render/Shader.h"
+#include "render/ViewVolume.h"
 
 #include <GL/glew.h>
 #include <glm/glm.hpp>
@@ -76,6 +77,11 @@ public:
     // debug view shows it, or when the eye is outside the box.
     Rect shadowMapRegion() const;
 
+    // What the camera's passes can draw into, and what the last shadow pass
+    // could (its part of the map).
+    ViewVolume cameraVolume() const;
+    ViewVolume shadowVolume() const;
+
     // The fixed top-down orthographic camera of the mini-map.
     static glm::mat4 miniMapMatrix();
 
@@ -114,7 +120,8 @@ public:
     float lightFarPlane = 400.0f;
     GLuint shadowFramebuffer = 0;
     GLuint shadowDepthTexture = 0;
-    GLuint shadowSampler = 0; // compares and filters for the lit pass
+    GLuint shadowSampler = 0;            // compares and filters for the lit pass
+    Rect shadowRegion{0, 0, 5120, 1280}; // the part drawn by the last shadow pass
 
     // Full-screen quad, built by the first drawQuad.
     GLuint quadVAO = 0;
