@@ -25,9 +25,6 @@ std::unique_ptr<AudioEngine> engine;
 std::map<std::string, PlayingSound*> musicTable;
 
 const char* const kMusicFiles[] = {"backgroundMusic.mp3", "disco.mp3"};
-const char* const kEffectFiles[] = {"moneySound.mp3", "hitWrong.mp3", "gameOverSound.mp3",
-                                    "ouchSound.mp3",  "hit1.mp3",     "hit2.mp3",
-                                    "hit3.mp3",       "hit4.mp3",     "hit5.mp3"};
 
 std::future<PreparedSound> promised;
 
@@ -45,12 +42,11 @@ PreparedSound::~PreparedSound() = default;
 PreparedSound prepareSound() {
     PreparedSound prepared;
     prepared.engine = MixerEngine::open(prepared.warning);
+    // Only the music: start-up always decoded it. Effects wait for their
+    // first play as they always did, so a damaged one is still only heard
+    // of (the decoder's own notes) when it plays.
     if (prepared.engine) {
-        // Effects too: decoded at their first hit they would stall that frame.
         for (const char* file : kMusicFiles) {
-            prepared.engine->preload(kSoundFolder + std::string(file));
-        }
-        for (const char* file : kEffectFiles) {
             prepared.engine->preload(kSoundFolder + std::string(file));
         }
     }

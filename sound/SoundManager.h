@@ -31,8 +31,8 @@ struct PreparedSound {
     std::string warning;
 };
 
-// Opens the audio device and decodes the music and every effect; safe on a
-// worker thread, reports nothing.
+// Opens the audio device and decodes both music tracks; safe on a worker
+// thread, reports nothing of its own.
 PreparedSound prepareSound();
 
 // Hands startSound the engine a worker is preparing; it waits for it there.
