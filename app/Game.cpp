@@ -128,7 +128,9 @@ void Game::initWindow(int argc, char** argv) {
     readCommandLine(argc, argv);
     // Files and sounds are read from here on, while the window and the
     // context take their time.
-    loader = std::make_unique<StartupLoader>();
+    if (StartupLoader::enabled) {
+        loader = std::make_unique<StartupLoader>();
+    }
 
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
@@ -251,8 +253,10 @@ void Game::init() {
     glEnable(GL_CLIP_DISTANCE1);
     glEnable(GL_CLIP_DISTANCE2);
     sound::startSound();
-    loader->finish();
-    loader.reset();
+    if (loader) {
+        loader->finish();
+        loader.reset();
+    }
 }
 
 void Game::run() {

@@ -8,7 +8,12 @@ end the way the game promises for that file: the fatal message and exit code 1,
 or running on until it is closed (exit 0). A signal, a hang, any other exit
 code or any sanitizer report fails the case.
 
-  filefuzz.py RUN_DIR [--set ci|full] [--jobs 2] [--report FILE]
+With --same-as EXE each case also runs EXE, a build of the game that reads
+every file on its main thread, in the same damaged folder: the game must print
+the same lines in the same order on each stream and end with the same code
+(the start-up workers must change nothing anyone can see).
+
+  filefuzz.py RUN_DIR [--set ci|full] [--jobs 2] [--report FILE] [--same-as EXE]
 """
 import argparse
 import collections
@@ -223,7 +228,27 @@ def play_until_end(argv, cwd, env, display, limit, stdout, stderr):
     return proc.returncode, False
 
 
-def run_case(run_dir, case, display, limit, suppressions):
+# Lines the harness's own input and focus changes cause, not the loading.
+RUNTIME_LINES = {"game paused", "game resumed"}
+
+
+def seen_lines(text):
+    return [line for line in text.splitlines() if line not in RUNTIME_LINES]
+
+
+def run_game(argv, folder, work, env, display, limit, name):
+    """(exit code, hung, stdout, stderr) of one run in `folder`."""
+    out_path, err_path = os.path.join(work, name + ".out"), os.path.join(work, name + ".err")
+    with open(out_path, "wb") as out, open(err_path, "wb") as err:
+        code, hung = play_until_end(argv, folder, env, display, limit, out, err)
+    with open(out_path, errors="replace") as f:
+        out = f.read()
+    with open(err_path, errors="replace") as f:
+        err = f.read()
+    return code, hung, out, err
+
+
+def run_case(run_dir, case, display, limit, suppressions, reference=None):
     kind, path, mutation = case
     work = tempfile.mkdtemp(prefix="pizzeria-fuzz-")
     try:
@@ -232,19 +257,24 @@ def run_case(run_dir, case, display, limit, suppressions):
         os.chmod(work, 0o755)
         mutate(run_dir, folder, path, mutation, f"{path}/{mutation}")
         env = game_env(display, suppressions, HOME=work)
-        argv = ["./pizzeria"]
-        if os.geteuid() == 0:
-            # root reads files of mode 000; the game runs as nobody instead.
-            argv = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] + argv
-        out_path, err_path = os.path.join(work, "out"), os.path.join(work, "err")
-        with open(out_path, "wb") as out, open(err_path, "wb") as err:
-            start = time.time()
-            code, hung = play_until_end(argv, folder, env, display, limit, out, err)
-        with open(out_path, errors="replace") as f:
-            out = f.read()
-        with open(err_path, errors="replace") as f:
-            err = f.read()
-        return judge(case, code, hung, out, err), time.time() - start, out, err
+        # root reads files of mode 000; the game runs as nobody instead.
+        prefix = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] \
+            if os.geteuid() == 0 else []
+        start = time.time()
+        code, hung, out, err = run_game(prefix + ["./pizzeria"], folder, work, env, display,
+                                        limit, "game")
+        verdict = judge(case, code, hung, out, err)
+        if reference and verdict[1] is None:
+            # Beside the game, where nobody can run it too.
+            shutil.copy2(reference, os.path.join(work, "reference"))
+            ref = run_game(prefix + [os.path.join(work, "reference")], folder, work, env, display,
+                           limit, "reference")
+            if (ref[0], ref[1]) != (code, hung):
+                verdict = (verdict[0], f"exit {code}, the one-thread start-up's {ref[0]}")
+            elif seen_lines(ref[2]) != seen_lines(out) or seen_lines(ref[3]) != seen_lines(err):
+                verdict = (verdict[0], "lines differ from the one-thread start-up's:\n"
+                           f"     its stdout {ref[2][-600:]!r}\n     its stderr {ref[3][-1500:]!r}")
+        return verdict, time.time() - start, out, err
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
@@ -301,9 +331,11 @@ def main():
     parser.add_argument("--limit", type=float, default=90.0, help="seconds before a case counts as hung")
     parser.add_argument("--report", help="write the per-case table here")
     parser.add_argument("--only", help="run only cases whose path contains this text")
+    parser.add_argument("--same-as", help="a build of the game to match line for line")
     args = parser.parse_args()
 
     run_dir = os.path.abspath(args.run_dir)
+    reference = os.path.abspath(args.same_as) if args.same_as else None
     suppressions = os.path.join(os.path.dirname(os.path.abspath(__file__)), "lsan.supp")
     cases = all_cases(run_dir, args.set)
     if args.only:
@@ -317,7 +349,7 @@ def main():
 
     def work(index, display, lock):
         (outcome, reason), seconds, out, err = run_case(run_dir, cases[index], display,
-                                                         args.limit, suppressions)
+                                                         args.limit, suppressions, reference)
         kind, path, mutation = cases[index]
         known = KNOWN.get((kind, mutation))
         if known:
