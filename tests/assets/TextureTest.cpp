@@ -3,13 +3,16 @@
 #include "tests/assets/AssetTest.h"
 #include "tests/assets/GlProbe.h"
 #include "tests/assets/ImageFiles.h"
+#include "tests/support/MipLevels.h"
 
 #include <IL/il.h>
 #include <IL/ilu.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
+#include <string>
 
 namespace fs = std::filesystem;
 using namespace assettest;
@@ -58,6 +61,34 @@ TEST_F(Textures, UploadsTheTopRowFirstWhateverTheStoredOrder) {
         ASSERT_EQ(uploaded.width, expected.width);
         ASSERT_EQ(uploaded.height, expected.height);
         EXPECT_EQ(uploaded.pixels, expected.pixels);
+    }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// The chain is built on the CPU now: every level down to 1 x 1 must be the
+// box filter of the one above, odd sizes (shared texels weighed in part)
+// included, or distant ground and models would shimmer or shift colour.
+TEST_F(Textures, EveryMipLevelIsTheBoxFilteredLevelAbove) {
+    const int sizes[][2] = {{8, 8}, {13, 6}, {5, 1}};
+    for (const auto& size : sizes) {
+        SCOPED_TRACE(std::to_string(size[0]) + " x " + std::to_string(size[1]));
+        Picture picture{size[0], size[1], {}};
+        for (int i = 0; i < size[0] * size[1]; ++i) {
+            // Sharp, uneven texels, so that a wrong weight or offset shows.
+            picture.pixels.push_back(Rgba{std::uint8_t(i * 97 % 256), std::uint8_t(i * 31 % 7 * 40),
+                                          std::uint8_t(255 - i * 13 % 256), 255});
+        }
+        writePpm("chain.ppm", picture);
+
+        const GLuint texture = loadTexture("chain.ppm");
+        const testsupport::MipChainCheck check = testsupport::checkMipChain(texture, GL_RGB, 3);
+
+        const int longest = std::max(size[0], size[1]);
+        EXPECT_EQ(check.levels, int(std::log2(longest)) + 1);
+        EXPECT_EQ(check.lastWidth, 1);
+        EXPECT_EQ(check.lastHeight, 1);
+        EXPECT_LE(check.largestDifference, 1) << "steps of 1/255";
+        glDeleteTextures(1, &texture);
     }
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }

@@ -2,6 +2,11 @@
 // buffer, read back from GL.
 #include "hud/Hud.h"
 #include "tests/hud/TextFixture.h"
+#include "tests/support/MipLevels.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <vector>
 
 using pizzeria::hud::TextRenderer;
 
@@ -55,6 +60,86 @@ TEST_F(TextRendering, BytesAbove127AreEmptyQuadsThatLeaveNoGap) {
     for (std::size_t i = 0; i < empty.size(); i += 4) {
         EXPECT_EQ(glm::vec2(empty[i], empty[i + 1]), glm::vec2(10.0f, 100.0f)) << i / 4;
     }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+namespace {
+
+// The window's red channel (text is drawn white on black), bottom row first.
+std::vector<unsigned char> windowRed() {
+    std::vector<unsigned char> red(std::size_t(1200) * 800);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 1200, 800, GL_RED, GL_UNSIGNED_BYTE, red.data());
+    return red;
+}
+
+} // namespace
+
+// The glyphs' mip chains are box-filtered on the CPU instead of by the driver.
+// Each level must be the box filter of the one above, and the HUD's small
+// lines (a fifth and a quarter of the raster size, and the smallest, the
+// frame-rate line) must look as they did with the driver's mipmaps: within a
+// few levels, off by more only on a sliver of the text's pixels.
+TEST_F(TextRendering, GlyphMipmapsAreBoxFilteredAndSmallTextLooksAsWithTheDriversOwn) {
+    int checked = 0;
+    for (const auto& [code, glyph] : text->characters) {
+        if (glyph.size.x == 0 || glyph.size.y == 0) {
+            continue;
+        }
+        const testsupport::MipChainCheck check =
+            testsupport::checkMipChain(glyph.textureId, GL_RED, 1);
+        ASSERT_EQ(check.lastWidth * check.lastHeight, 1) << "glyph " << int(code);
+        ASSERT_LE(check.largestDifference, 1) << "glyph " << int(code);
+        ++checked;
+    }
+    EXPECT_GT(checked, 90) << "every printable glyph but the space";
+
+    const auto draw = [&] {
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glEnable(GL_BLEND);
+        glUseProgram(shader->program);
+        text->renderText(*shader, "next Pizza:", 15.6f, 758.0f, 0.25f, glm::vec3(1.0f));
+        text->renderText(*shader, "- tomato - jalapeno", 18.0f, 732.8f, 0.2f, glm::vec3(1.0f));
+        text->renderText(*shader, "lifes: 3 $50 29.99", 18.0f, 600.0f, 0.2f, glm::vec3(1.0f));
+        text->renderText(*shader, "60fps 16.666667ms", 12.0f, 12.0f, 0.2f, glm::vec3(1.0f));
+        glDisable(GL_BLEND);
+        return windowRed();
+    };
+    const std::vector<unsigned char> ours = draw();
+    for (const auto& entry : text->characters) {
+        if (entry.second.size.x > 0 && entry.second.size.y > 0) {
+            glBindTexture(GL_TEXTURE_2D, entry.second.textureId);
+            glGenerateMipmap(GL_TEXTURE_2D);
+        }
+    }
+    const std::vector<unsigned char> drivers = draw();
+    // Normalised cross-correlation over the pixels either drew, the measure
+    // the player test reads the HUD with (it accepts 0.75 against an ideal
+    // box-filtered rendering); the two mipmaps must agree far more closely.
+    int inked = 0;
+    double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0, difference = 0;
+    for (std::size_t i = 0; i < ours.size(); ++i) {
+        if (ours[i] == 0 && drivers[i] == 0) {
+            continue;
+        }
+        const double a = ours[i];
+        const double b = drivers[i];
+        ++inked;
+        sa += a;
+        sb += b;
+        saa += a * a;
+        sbb += b * b;
+        sab += a * b;
+        difference += std::abs(a - b);
+    }
+    ASSERT_GT(inked, 2000) << "the lines are drawn";
+    const double n = inked;
+    const double correlation =
+        (sab - sa * sb / n) / std::sqrt((saa - sa * sa / n) * (sbb - sb * sb / n));
+    EXPECT_GT(correlation, 0.98);
+    EXPECT_LT(difference / n, 8.0) << "mean difference in levels";
+    EXPECT_NEAR(sa / n, sb / n, 2.0) << "as much ink";
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
