@@ -3,6 +3,8 @@
 // real GL context.
 #include "tests/render/RenderFixture.h"
 
+#include <glm/gtc/matrix_transform.hpp>
+
 #include <string>
 
 using namespace rendertest;
@@ -129,14 +131,77 @@ TEST_F(PassClears, EachPassClearsItsOwnTarget) {
     };
     for (const auto& target : targets) {
         fill(target.framebuffer, 0.25f);
+        // The shadow pass clears (and draws) only the part of the map that
+        // lookups from what the camera sees can reach.
+        const Renderer::Rect region = renderer.shadowMapRegion();
+        const bool shadow = target.framebuffer == renderer.shadowFramebuffer;
+        const int x0 = shadow ? region.x : 0;
+        const int y0 = shadow ? region.y : 0;
+        const int x1 = shadow ? region.x + region.width - 1 : target.x;
+        const int y1 = shadow ? region.y + region.height - 1 : target.y;
         renderer.useShader(target.pass);
-        EXPECT_EQ(depthAt(target.framebuffer, 0, 0), 1.0f) << target.pass;
-        EXPECT_EQ(depthAt(target.framebuffer, target.x, target.y), 1.0f) << target.pass;
+        EXPECT_EQ(depthAt(target.framebuffer, x0, y0), 1.0f) << target.pass;
+        EXPECT_EQ(depthAt(target.framebuffer, x1, y1), 1.0f) << target.pass;
         if (target.colour) {
             EXPECT_EQ(redAt(7, 7, target.framebuffer), 0) << target.pass;
         }
         renderer.endPass(target.pass);
     }
+}
+
+// What the camera sees of the receivers' box, and so the part of the map its
+// lookups reach, is drawn; the rest is not even cleared. While the debug view
+// shows the map, all of it is.
+TEST_F(PassClears, TheShadowPassCoversWhatTheCameraSeesOrAllForTheDebugView) {
+    gameSettings.shadowsEnabled = true;
+    Renderer renderer(windowWidth, windowHeight);
+    renderer.receiversMin = glm::vec3(-125.0f, -1.0f, -125.0f);
+    renderer.receiversMax = glm::vec3(125.0f, 20.0f, 125.0f);
+    const glm::vec3 eye(0.0f, 6.0f, 0.0f);
+    const glm::vec3 ahead(-40.0f, 0.0f, -40.0f); // away from the moon
+    renderer.viewPosition = eye;
+    renderer.view = glm::lookAt(eye, ahead, glm::vec3(0, 1, 0));
+    renderer.projection = glm::perspective(glm::radians(45.0f), 1.5f, 0.1f, 500.0f);
+    const glm::mat4 light = renderer.lightSpaceMatrix();
+    const auto texel = [&](const glm::vec3& world) {
+        const glm::vec4 p = light * glm::vec4(world, 1.0f);
+        return glm::ivec2(int((p.x * 0.5f + 0.5f) * 5120), int((p.y * 0.5f + 0.5f) * 1280));
+    };
+    const auto inside = [](const Renderer::Rect& r, glm::ivec2 t) {
+        return t.x >= r.x && t.x < r.x + r.width && t.y >= r.y && t.y < r.y + r.height;
+    };
+    const Renderer::Rect region = renderer.shadowMapRegion();
+    const auto seen = [&](const glm::vec3& world) {
+        const glm::vec4 p = renderer.projection * renderer.view * glm::vec4(world, 1.0f);
+        return glm::all(glm::lessThan(glm::abs(glm::vec3(p)), glm::vec3(p.w)));
+    };
+    const Renderer::Rect map{0, 0, 5120, 1280};
+    // Ground and a hilltop the camera sees on the map (the map reaches only
+    // some 30 units beyond the eye, away from the moon), and ground behind it.
+    for (const glm::vec3& visible :
+         {glm::vec3(-15.0f, 0.0f, -15.0f), glm::vec3(-8.0f, 0.0f, -18.0f),
+          glm::vec3(-14.0f, 8.0f, -10.0f)}) {
+        ASSERT_TRUE(seen(visible) && inside(map, texel(visible))) << visible.x << ", " << visible.z;
+        EXPECT_TRUE(inside(region, texel(visible))) << visible.x << ", " << visible.z;
+    }
+    ASSERT_FALSE(seen(glm::vec3(20.0f, 0.0f, 20.0f)));
+    EXPECT_FALSE(inside(region, texel(glm::vec3(20.0f, 0.0f, 20.0f))));
+    EXPECT_LT(region.width * region.height, 5120 * 1280 * 3 / 4) << "most of the map is spared";
+
+    fill(renderer.shadowFramebuffer, 0.25f);
+    renderer.useShader("shadowmap");
+    renderer.endPass("shadowmap");
+    const glm::ivec2 behind = texel(glm::vec3(20.0f, 0.0f, 20.0f));
+    EXPECT_NEAR(depthAt(renderer.shadowFramebuffer, behind.x, behind.y), 0.25f, 1e-4f)
+        << "left alone";
+
+    gameSettings.shadowsDebug = true;
+    const Renderer::Rect whole = renderer.shadowMapRegion();
+    EXPECT_EQ(whole.width * whole.height, 5120 * 1280);
+    renderer.useShader("shadowmap");
+    renderer.endPass("shadowmap");
+    EXPECT_EQ(depthAt(renderer.shadowFramebuffer, behind.x, behind.y), 1.0f);
+    EXPECT_EQ(depthAt(renderer.shadowFramebuffer, 5119, 0), 1.0f);
 }
 
 using DebugViews = RenderFixture;
