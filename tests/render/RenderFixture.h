@@ -9,7 +9,6 @@
 #include "tests/support/Process.h"
 
 #include <GL/glew.h>
-#include <glm/glm.hpp>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -73,16 +72,6 @@ inline std::array<GLint, 4> viewport() {
     std::array<GLint, 4> value{};
     glGetIntegerv(GL_VIEWPORT, value.data());
     return value;
-}
-
-// Element-wise comparison with a message naming the first column that differs.
-inline testing::AssertionResult matricesNear(const glm::mat4& actual, const glm::mat4& expected) {
-    for (int c = 0; c < 4; ++c) {
-        if (glm::any(glm::greaterThan(glm::abs(actual[c] - expected[c]), glm::vec4(1e-5f)))) {
-            return testing::AssertionFailure() << "column " << c << " differs";
-        }
-    }
-    return testing::AssertionSuccess();
 }
 
 } // namespace rendertest
