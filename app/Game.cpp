@@ -430,7 +430,6 @@ void Game::drawMiniMapMarks() {
     using render::MapMark;
     renderer->useMapColor(map, MapMark::Cook);
     mainCharacter->draw(map);
-    renderer->drawMapMark(map, MapMark::Cook, mainCharacter->position, mainCharacter->yaw);
     const std::vector<int>& order = ingredients->order;
     for (const auto& ingredient : ingredients->live) {
         const bool wanted = std::find(order.begin(), order.end(), ingredient->kind) != order.end();
@@ -452,6 +451,8 @@ void Game::drawMiniMapMarks() {
     for (const auto& enemy : enemies->dying) {
         enemy->draw(map);
     }
+    // Last, so that it lies over every other mark.
+    renderer->drawMapMark(map, MapMark::Cook, mainCharacter->position, mainCharacter->yaw);
 }
 
 void Game::drawPopulations() {

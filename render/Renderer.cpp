@@ -414,8 +414,8 @@ void Renderer::createMiniMapFramebuffer() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glBindFramebuffer(GL_FRAMEBUFFER, miniMapFramebuffer);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
-                           miniMapColorTexture, 0);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, miniMapColorTexture,
+                           0);
     glDrawBuffer(GL_COLOR_ATTACHMENT0);
     reportIncomplete("ERROR::FRAMEBUFFER:: Mini-map framebuffer is not complete!");
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -448,9 +448,10 @@ MarkLook markLook(MapMark mark) {
     return {{1.0f, 0.18f, 0.18f}, 5.5f};
 }
 
-// Marks lie this far above the object, over the models and the marks of
-// lower objects, within the map's depth band.
-constexpr float markHeight = 4.0f;
+// Marks lie flat above everything on the terrain (at most 8 high, a jump
+// adds 4), within the map's depth band: a cook in mid-air or on a hilltop
+// keeps his.
+constexpr float markHeight = 13.0f;
 
 } // namespace
 
@@ -486,11 +487,10 @@ void Renderer::drawMapMark(const Shader& shader, MapMark mark, const glm::vec3& 
                            float heading) const {
     const MarkLook look = markLook(mark);
     const bool arrow = mark == MapMark::Cook;
-    const glm::mat4 model =
-        glm::scale(glm::rotate(glm::translate(glm::mat4(1.0f),
-                                              position + glm::vec3(0.0f, markHeight, 0.0f)),
-                               arrow ? heading : 0.0f, glm::vec3(0.0f, 1.0f, 0.0f)),
-                   glm::vec3(look.size));
+    const glm::mat4 model = glm::scale(
+        glm::rotate(glm::translate(glm::mat4(1.0f), glm::vec3(position.x, markHeight, position.z)),
+                    arrow ? heading : 0.0f, glm::vec3(0.0f, 1.0f, 0.0f)),
+        glm::vec3(look.size));
     useMapColor(shader, mark);
     setMat4(shader, "model", model);
     // Colour only: the depth keeps the objects themselves.

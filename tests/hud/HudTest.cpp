@@ -52,7 +52,8 @@ protected:
 } // namespace
 
 // The time is cut after two decimals, never rounded up; the last line is the
-// frame rate while playing, and GAME OVER instead once the game is over.
+// frame rate while playing (above the mini-map while it shows), and GAME OVER
+// with the way to play again once the game is over.
 TEST_F(HudLayout, PlacesEveryLineFromTheFontSize) {
     hud.setMoney(50);
     hud.setTime(29.999f);
@@ -72,9 +73,13 @@ TEST_F(HudLayout, PlacesEveryLineFromTheFontSize) {
     pizzeria::app::gameSettings.showFps = true;
     want.push_back({"60fps 16.666667ms", 12.0f, 12.0f, 0.2f, {1.0f, 0.5f, 0.1f}});
     EXPECT_EQ(drawn(), want);
+    pizzeria::app::gameSettings.miniMapEnabled = true; // the line moves above the inset
+    want.back().y = 12.0f + 10.0f + 200.0f;
+    EXPECT_EQ(drawn(), want);
 
     hud.playing = false;
     want.back() = {"GAME OVER", 288.0f, 280.0f, 1.0f, {1.0f, 0.09f, 0.06f}};
+    want.push_back({"press Enter to play again", 375.0f, 226.0f, 0.25f, white});
     EXPECT_EQ(drawn(), want);
 }
 
