@@ -1,4 +1,5 @@
 #include "app/Console.h"
+#include "app/DisplayConnection.h"
 #include "app/Game.h"
 
 #include <memory>
@@ -6,6 +7,7 @@
 int main(int argc, char** argv) {
     using pizzeria::app::game;
     pizzeria::app::protectConsoleStreams();
+    pizzeria::app::watchDisplayConnection();
     game = std::make_unique<pizzeria::app::Game>(argc, argv);
     game->run();
     game.reset();
