@@ -63,7 +63,7 @@ void onMouseButtonEvent(GLFWwindow* /*window*/, int button, int action, int /*mo
         return;
     }
     if (inputHandler) {
-        inputHandler->onMouseButton(button);
+        inputHandler->onMouseButton(button, action == GLFW_PRESS);
     }
 }
 

@@ -120,7 +120,7 @@ TEST(Soak, RandomPlayKeepsTheGameSoundAndItsMemoryFlat) {
                 input.onKey(game->window, kKeys[anyKey(rng)],
                             percent(rng) < 50 ? GLFW_PRESS : GLFW_RELEASE);
             } else if (roll < 75) {
-                input.onMouseButton(percent(rng) % 3);
+                input.onMouseButton(percent(rng) % 3, percent(rng) < 50);
             } else if (roll < 99) {
                 mouseX += step(rng);
                 mouseY += step(rng);
