@@ -138,19 +138,6 @@ TEST_F(ShaderPrograms, UnknownPassNameEndsTheGame) {
                 HasSubstr("ERROR: Could not find shader: nope\n"));
 }
 
-TEST_F(ShaderPrograms, ProgramThatFailsToLinkIsStillRegistered) {
-    // Each stage compiles alone, but the varying's types disagree.
-    writeShader("unlinked.vert", "#version 330 core\nout vec2 colour;\n"
-                                 "void main() { colour = vec2(1.0); gl_Position = vec4(0.0); }\n");
-    writeShader("unlinked.frag", fragmentSource);
-    Renderer renderer(320, 240);
-    renderer.loadShader("unlinked");
-    const auto* shader = renderer.useShader("unlinked");
-    ASSERT_NE(shader, nullptr);
-    EXPECT_NE(shader->program, 0u);
-    EXPECT_EQ(linkStatus(shader->program), GL_FALSE);
-}
-
 TEST_F(ShaderPrograms, LoadingANameTwiceKeepsTheFirstProgram) {
     writeShader("twice.vert", vertexSource);
     writeShader("twice.frag", fragmentSource);
