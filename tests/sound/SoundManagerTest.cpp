@@ -181,16 +181,7 @@ TEST_F(SoundPlayer, MissingOrDamagedEffectPlaysNothingAndSaysNothing) {
     EXPECT_FALSE(backgroundPaused()) << "the music plays on";
 }
 
-// --- Fatal failures -----------------------------------------------------
-
-TEST_F(SoundPlayer, MissingMusicEndsTheProgramWithoutAMessage) {
-    for (const char* file : {"backgroundMusic.mp3", "disco.mp3"}) {
-        SCOPED_TRACE(file);
-        fs::rename(fs::path("Sounds") / file, "moved.mp3");
-        EXPECT_EXIT(sound::startSound(), testing::ExitedWithCode(1), IsEmpty());
-        fs::rename("moved.mp3", fs::path("Sounds") / file);
-    }
-}
+// --- Without a sound device ---------------------------------------------
 
 TEST_F(SoundPlayer, WithoutASoundDeviceTheGamePlaysSilently) {
     const fs::path emptyAlsaConfig = folder.path() / "alsa.conf";
