@@ -209,7 +209,6 @@ void Game::run() {
             std::cerr << "GL ERROR DETECTED!!!" << std::endl;
         }
     }
-    glfwTerminate();
 }
 
 void Game::update(float dt) {
@@ -378,6 +377,8 @@ Game::~Game() {
     terrain.reset();
     skyBox.reset();
     sound::releaseSound();
+    // Last: releasing the renderer deletes GL programs, which needs the context.
+    glfwTerminate();
 }
 
 } // namespace pizzeria::app
