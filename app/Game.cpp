@@ -67,9 +67,14 @@ void onMouseButtonEvent(GLFWwindow* /*window*/, int button, int action, int /*mo
     }
 }
 
+// The last GLFW error, to tell a driver without OpenGL 3.3 core from other
+// window failures.
+int lastGlfwError = 0;
+
 // GLFW's own description says why a window or context failed (no display, no
 // OpenGL 3.3), which our one-line start-up errors cannot.
-void onGlfwError(int /*code*/, const char* description) {
+void onGlfwError(int code, const char* description) {
+    lastGlfwError = code;
     std::cerr << "GLFW error: " << (description != nullptr ? description : "unknown") << std::endl;
 }
 
@@ -123,6 +128,11 @@ void Game::initWindow(int argc, char** argv) {
                  : nullptr;
     if (window == nullptr) {
         std::cerr << "ERROR: Could not open window." << std::endl;
+        if (lastGlfwError == GLFW_VERSION_UNAVAILABLE || lastGlfwError == GLFW_API_UNAVAILABLE) {
+            std::cerr << "ERROR: The game needs OpenGL 3.3 (core profile), which this driver "
+                         "does not offer."
+                      << std::endl;
+        }
         glfwTerminate();
         exitAfterPause(1);
     }
