@@ -5,6 +5,7 @@
 #include "app/GameSettings.h"
 #include "app/InputHandler.h"
 #include "app/SpawnPoints.h"
+#include "render/GlErrorGate.h"
 #include "sound/SoundManager.h"
 
 #include <GL/glew.h>
@@ -118,6 +119,7 @@ void Game::initWindow(int argc, char** argv) {
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+    render::hintGlErrorGate();
     GLFWmonitor* monitor = nullptr;
     if (fullscreen) {
         monitor = glfwGetPrimaryMonitor();
@@ -151,6 +153,7 @@ void Game::initWindow(int argc, char** argv) {
         std::cerr << reinterpret_cast<const char*>(glewGetErrorString(glewStatus)) << std::endl;
         exitAfterPause(-1);
     }
+    render::startGlErrorGate();
 
     glfwSetKeyCallback(window, onKeyEvent);
     glfwSetCursorPosCallback(window, onCursorEvent);
