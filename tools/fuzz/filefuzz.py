@@ -34,7 +34,7 @@ STRICT = {"missing", "empty", "directory", "unreadable"}
 
 IMAGE = r"ERROR: Image (load|conversion) failed - IL reports error: \d+ - .*"
 ASSIMP = r"ERROR: ASSIMP: .*"
-SHADER = r"ERROR: (shaderFile isn't good: .*|Failed to compile shader\.)"
+SHADER = r"ERROR: (shaderFile isn't good: .*|Failed to compile shader\.|Failed to link shader program: .*)"
 
 # kind -> (fatal?, regexes a fatal stop may end with, stream of that line)
 KINDS = {
