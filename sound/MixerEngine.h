@@ -25,9 +25,10 @@ class MixerVoice;
 class MixerEngine final : public AudioEngine {
 public:
     // Opens the default audio device. Where none opens and SDL_AUDIODRIVER
-    // is unset, plays silently on SDL's dummy driver after one warning on
-    // standard error. Null when even that fails, when the driver named in
-    // SDL_AUDIODRIVER fails (the user's choice is kept), or while another
+    // is unset or empty, plays silently on SDL's dummy driver after one
+    // warning on standard error. Null when even that fails, when the driver
+    // named in SDL_AUDIODRIVER fails (the user's choice is kept; a line on
+    // standard error names it and SDL's reason), or while another
     // MixerEngine is open (SDL_mixer's state is process-wide).
     static std::unique_ptr<MixerEngine> create();
     ~MixerEngine() override;

@@ -89,9 +89,12 @@ protected:
         ASSERT_TRUE(x11.connected()) << "needs a display; tools/test.sh starts Xvfb";
         ASSERT_EQ(std::system("command -v xdotool >/dev/null 2>&1"), 0)
             << "xdotool is missing; tools/install-deps.sh installs it";
+        // Any GL error ends the game with its text (the GL error gate).
+        testsupport::ChildOptions options;
+        options.set.emplace_back("PIZZERIA_GL_ERROR_GATE", "1");
         game = std::make_unique<testsupport::ChildProcess>(
             std::vector<std::string>{PIZZERIA_EXE, std::to_string(width), std::to_string(height)},
-            PIZZERIA_RUN_DIR);
+            PIZZERIA_RUN_DIR, options);
         window = x11.waitForWindow("Pizzeria", game->processId(), patience);
         ASSERT_NE(window, 0u) << "the game window never appeared";
         ASSERT_EQ(xdotool("windowfocus --sync " + std::to_string(window)), 0)

@@ -1,11 +1,12 @@
 // A real GL context and a folder holding the game's shaders, so renderer
 // tests build every program and target as the game does, plus small readers
-// of the GL state the passes leave behind.
+// of the GL state the passes leave behind. Any GL error fails the test.
 #pragma once
 
 #include "app/GameSettings.h"
 #include "render/Renderer.h"
 #include "tests/support/GlContext.h"
+#include "tests/support/GlErrors.h"
 #include "tests/support/Process.h"
 
 #include <GL/glew.h>
@@ -42,6 +43,7 @@ protected:
         pizzeria::app::gameSettings = pizzeria::app::GameSettings{};
         context = openContext(windowWidth, windowHeight);
         ASSERT_TRUE(context) << "needs a display; tools/test.sh starts Xvfb";
+        ASSERT_TRUE(testsupport::gateGlErrors()) << "the context offers no KHR_debug";
         std::filesystem::copy(std::filesystem::path(PIZZERIA_RUN_DIR) / "Shader",
                               folder.path() / "Shader");
         previous = std::filesystem::current_path();

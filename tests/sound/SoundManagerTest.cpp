@@ -22,7 +22,6 @@ using pizzeria::app::gameSettings;
 using pizzeria::sound::PlayingSound;
 using soundtest::OutputTap;
 using soundtest::tagsOf;
-using testing::IsEmpty;
 using testing::StrEq;
 
 namespace {
@@ -156,16 +155,7 @@ TEST_F(SoundPlayer, AnEffectPlaysOnceAndNotAtAllWhileMuted) {
         << "an effect ends by itself";
 }
 
-// --- Fatal failures -----------------------------------------------------
-
-TEST_F(SoundPlayer, MissingMusicEndsTheProgramWithoutAMessage) {
-    for (const char* file : {"backgroundMusic.mp3", "disco.mp3"}) {
-        SCOPED_TRACE(file);
-        fs::rename(fs::path("Sounds") / file, "moved.mp3");
-        EXPECT_EXIT(sound::startSound(), testing::ExitedWithCode(1), IsEmpty());
-        fs::rename("moved.mp3", fs::path("Sounds") / file);
-    }
-}
+// --- Without a sound device ---------------------------------------------
 
 TEST_F(SoundPlayer, WithoutASoundDeviceTheGamePlaysSilently) {
     const fs::path emptyAlsaConfig = folder.path() / "alsa.conf";
