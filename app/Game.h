@@ -72,7 +72,7 @@ public:
     std::unique_ptr<scene::skybox::SkyBox> skyBox;
     static constexpr float orderClockStart = 30.0f;
     static constexpr int moneyStart = 50;
-    float timeLeft = orderClockStart;           // seconds on the order clock
+    float timeLeft = orderClockStart;        // seconds on the order clock
     int shownSeconds = int(orderClockStart); // the whole second last seen on the clock
     int money = moneyStart;
     int enemySpawnInterval = 5;   // seconds between enemies once the clock ran out
