@@ -1,5 +1,6 @@
 #include "app/Console.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -10,12 +11,35 @@
 #define PIZZERIA_ISATTY _isatty
 #define PIZZERIA_FILENO _fileno
 #else
+#include <cerrno>
+#include <fcntl.h>
 #include <unistd.h>
 #define PIZZERIA_ISATTY isatty
 #define PIZZERIA_FILENO fileno
 #endif
 
 namespace pizzeria::app {
+
+void protectConsoleStreams() {
+#ifndef _WIN32
+    // In order from 0, so each open takes the lowest free number: the one
+    // just found closed.
+    for (int stream = 0; stream <= 2; ++stream) {
+        if (fcntl(stream, F_GETFD) == -1 && errno == EBADF) {
+            const int opened = open("/dev/null", stream == 0 ? O_RDONLY : O_WRONLY);
+            if (opened > stream) {
+                dup2(opened, stream);
+                close(opened);
+            }
+        }
+    }
+#endif
+    // Windows has no SIGPIPE, and a missing standard handle there only makes
+    // writes fail; it never hands the number to another file.
+#ifdef SIGPIPE
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
+}
 
 void pauseConsole() {
     if (!PIZZERIA_ISATTY(PIZZERIA_FILENO(stdin))) {

@@ -2,6 +2,13 @@
 
 namespace pizzeria::app {
 
+// Called first at start. A standard stream the game was started without is
+// reopened on the null device: otherwise the next descriptor opened (the
+// display connection) would take its number and receive console lines. A
+// write to a pipe nobody reads any more (`pizzeria | head -1`) then fails
+// instead of killing the game, so such lines are dropped.
+void protectConsoleStreams();
+
 // Waits for Enter after a prompt so a console window stays readable after a
 // fatal error; does nothing when standard input is not a terminal (CI,
 // tests, launchers), so the game never blocks there.

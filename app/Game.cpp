@@ -5,6 +5,7 @@
 #include "app/GameSettings.h"
 #include "app/InputHandler.h"
 #include "app/SpawnPoints.h"
+#include "render/GlErrorGate.h"
 #include "sound/SoundManager.h"
 
 #include <GL/glew.h>
@@ -81,13 +82,18 @@ void onMouseButtonEvent(GLFWwindow* /*window*/, int button, int action, int /*mo
         return;
     }
     if (inputHandler) {
-        inputHandler->onMouseButton(button);
+        inputHandler->onMouseButton(button, action == GLFW_PRESS);
     }
 }
 
+// The last GLFW error, to tell a driver without OpenGL 3.3 core from other
+// window failures.
+int lastGlfwError = 0;
+
 // GLFW's own description says why a window or context failed (no display, no
 // OpenGL 3.3), which our one-line start-up errors cannot.
-void onGlfwError(int /*code*/, const char* description) {
+void onGlfwError(int code, const char* description) {
+    lastGlfwError = code;
     std::cerr << "GLFW error: " << (description != nullptr ? description : "unknown") << std::endl;
 }
 
@@ -136,6 +142,7 @@ void Game::initWindow(int argc, char** argv) {
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+    render::hintGlErrorGate();
     GLFWmonitor* monitor = nullptr;
     if (fullscreen) {
         monitor = glfwGetPrimaryMonitor();
@@ -146,6 +153,11 @@ void Game::initWindow(int argc, char** argv) {
                  : nullptr;
     if (window == nullptr) {
         std::cerr << "ERROR: Could not open window." << std::endl;
+        if (lastGlfwError == GLFW_VERSION_UNAVAILABLE || lastGlfwError == GLFW_API_UNAVAILABLE) {
+            std::cerr << "ERROR: The game needs OpenGL 3.3 (core profile), which this driver "
+                         "does not offer."
+                      << std::endl;
+        }
         glfwTerminate();
         exitAfterPause(1);
     }
@@ -165,6 +177,7 @@ void Game::initWindow(int argc, char** argv) {
         std::cerr << reinterpret_cast<const char*>(glewGetErrorString(glewStatus)) << std::endl;
         exitAfterPause(-1);
     }
+    render::startGlErrorGate();
 
     glfwSetKeyCallback(window, onKeyEvent);
     glfwSetCursorPosCallback(window, onCursorEvent);
@@ -275,7 +288,6 @@ void Game::run() {
             std::cerr << "GL ERROR DETECTED!!!" << std::endl;
         }
     }
-    glfwTerminate();
 }
 
 int Game::advance(float frame) {
@@ -449,7 +461,6 @@ void Game::drawMiniMapMarks() {
     using render::MapMark;
     renderer->useMapColor(map, MapMark::Cook);
     mainCharacter->draw(map);
-    renderer->drawMapMark(map, MapMark::Cook, mainCharacter->position, mainCharacter->yaw);
     const std::vector<int>& order = ingredients->order;
     for (const auto& ingredient : ingredients->live) {
         const bool wanted = std::find(order.begin(), order.end(), ingredient->kind) != order.end();
@@ -471,6 +482,8 @@ void Game::drawMiniMapMarks() {
     for (const auto& enemy : enemies->dying) {
         enemy->draw(map);
     }
+    // Last, so that it lies over every other mark.
+    renderer->drawMapMark(map, MapMark::Cook, mainCharacter->position, mainCharacter->yaw);
 }
 
 void Game::drawPopulations(const render::ViewVolume* volume) {
@@ -513,6 +526,8 @@ Game::~Game() {
     terrain.reset();
     skyBox.reset();
     sound::releaseSound();
+    // Last: releasing the renderer deletes GL programs, which needs the context.
+    glfwTerminate();
 }
 
 } // namespace pizzeria::app

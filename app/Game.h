@@ -27,12 +27,14 @@ public:
     // Reads the command line, opens the window and builds everything; any
     // start-up failure ends the process with its message.
     Game(int argc, char** argv);
+    // Releases the subsystems in a fixed order, then ends GLFW, which takes
+    // the window and its context.
     ~Game();
 
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
-    // Runs frames until the window is asked to close, then ends GLFW.
+    // Runs frames until the window is asked to close.
     void run();
 
     // One frame of play that took `frameSeconds` of real time: the world

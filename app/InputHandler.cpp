@@ -70,29 +70,30 @@ void InputHandler::onKey(GLFWwindow* eventWindow, int key, int action) {
         return;
     }
     if (action == GLFW_PRESS) {
-        invertKeyTables(key);
+        setKeyTables(key, true);
         onKeyPress(eventWindow, key);
     } else if (action == GLFW_RELEASE) {
-        invertKeyTables(key);
+        setKeyTables(key, false);
     }
 }
 
-// Inverting rather than setting keeps a key down between its press and its
-// release, as long as the two alternate.
-void InputHandler::invertKeyTables(int key) {
+// The tables follow each key's real state. Presses and releases need not
+// alternate: GLFW releases every held key and button when the window loses
+// focus and still passes the real release that follows, and a key held while
+// the game starts brings a release alone.
+void InputHandler::setKeyTables(int key, bool down) {
     const auto index = std::size_t(key);
     if (mainCharacter != nullptr) {
-        mainCharacter->keys[index] = !mainCharacter->keys[index];
+        mainCharacter->keys[index] = down;
     }
     if (camera != nullptr) {
-        camera->keys[index] = !camera->keys[index];
+        camera->keys[index] = down;
     }
 }
 
-void InputHandler::onMouseButton(int button) {
+void InputHandler::onMouseButton(int button, bool pressed) {
     if (mainCharacter != nullptr && button >= 0 && button < 1024) {
-        const auto index = std::size_t(button);
-        mainCharacter->keys[index] = !mainCharacter->keys[index];
+        mainCharacter->keys[std::size_t(button)] = pressed;
     }
 }
 

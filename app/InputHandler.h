@@ -28,13 +28,13 @@ public:
                  scene::maincharacter::MainCharacter* mainCharacter);
 
     // Key callback: GLFW key code and action. Codes outside 0..1023 and
-    // repeats are ignored; a press or release inverts both key tables, and a
-    // press runs the key's entry of the key table.
+    // repeats are ignored; a press sets the key in both key tables and runs
+    // its entry of the key table, a release clears it.
     void onKey(GLFWwindow* window, int key, int action);
 
-    // Mouse-button callback (press or release of a button below 1024):
-    // inverts the cook's key-table entry of the button.
-    void onMouseButton(int button);
+    // Mouse-button callback (press or release of a button below 1024): the
+    // cook's key-table entry of the button follows it.
+    void onMouseButton(int button, bool pressed);
 
     // Cursor callback: the first event only records the position.
     void onMouseMove(double x, double y);
@@ -61,7 +61,7 @@ public:
 
 private:
     void onKeyPress(GLFWwindow* window, int key);
-    void invertKeyTables(int key);
+    void setKeyTables(int key, bool down);
     void follow();
     void keepCameraAboveGround();
 };

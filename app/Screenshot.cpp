@@ -110,7 +110,7 @@ fs::path saveScreenshot(GLFWwindow* window) {
         return {};
     }
     std::vector<unsigned char> pixels = readBackBuffer(width, height);
-    const fs::path path = freshName(folder);
+    fs::path path = freshName(folder);
     if (!writePng(path, width, height, pixels)) {
         fs::remove(path, error); // no half-written file left behind
         fail(path, "the file could not be written");

@@ -5,6 +5,7 @@
 #include "assets/Preload.h"
 #include "assets/Texture.h"
 #include "scene/terrain/Terrain.h"
+#include "sound/MixerEngine.h"
 #include "sound/SoundManager.h"
 
 #include <future>
@@ -95,6 +96,7 @@ StartupLoader::StartupLoader() {
     }
     files = std::thread(readFiles, std::move(plan));
 
+    sound::MixerEngine::settleDriverChoice();
     std::packaged_task<sound::PreparedSound()> prepare(sound::prepareSound);
     sound::promiseSound(prepare.get_future());
     sound = std::thread(std::move(prepare));

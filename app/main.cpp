@@ -1,9 +1,13 @@
+#include "app/Console.h"
+#include "app/DisplayConnection.h"
 #include "app/Game.h"
 
 #include <memory>
 
 int main(int argc, char** argv) {
     using pizzeria::app::game;
+    pizzeria::app::protectConsoleStreams();
+    pizzeria::app::watchDisplayConnection();
     game = std::make_unique<pizzeria::app::Game>(argc, argv);
     game->run();
     game.reset();

@@ -12,11 +12,13 @@
 #include <glm/vec4.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <sstream>
+#include <iterator>
 #include <utility>
+#include <vector>
 
 namespace pizzeria::assets {
 
@@ -25,22 +27,116 @@ namespace {
 // Longest texture path an Assimp material can hold.
 constexpr std::size_t maxTexturePath = 1023;
 
-// Assimp's material reader crashes (a null material) on a texture statement
-// that comes before the first "newmtl" of a .mtl file; no valid file has one.
-bool textureBeforeFirstMaterial(const std::string& mtlPath) {
-    std::ifstream file(mtlPath);
-    std::string line;
-    while (std::getline(file, line)) {
-        std::istringstream words(line);
-        std::string keyword;
-        words >> keyword;
-        if (keyword == "newmtl") {
+// The guard below reads OBJ and material files the way Assimp's readers
+// do, so that it sees the same statements. Both end a line at any of these.
+bool endsLine(char c) {
+    return c == '\n' || c == '\r' || c == '\0' || c == '\f';
+}
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// The file's bytes as Assimp would get them: false when it cannot be opened.
+// A directory opens (and reads as nothing) there, while a C++ stream would
+// throw on its first read.
+bool readFile(const std::string& path, std::string& text) {
+    text.clear();
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        return true;
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return false;
+    }
+    text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return true;
+}
+
+// The lines of an OBJ file: a backslash right before a line end continues
+// the line after the next newline.
+std::vector<std::string> objLines(const std::string& text) {
+    std::vector<std::string> lines(1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size() && endsLine(text[i + 1])) {
+            i = text.find('\n', i + 1);
+            if (i == std::string::npos) {
+                break;
+            }
+        } else if (endsLine(text[i])) {
+            lines.emplace_back();
+        } else {
+            lines.back() += text[i];
+        }
+    }
+    return lines;
+}
+
+// The material files an OBJ names. Assimp takes a line that starts with
+// exactly "mtllib" (lower case, nothing before it) and, after any spaces and
+// tabs, the rest of the line as one name, trailing blanks included.
+std::vector<std::string> materialLibraries(const std::string& objText) {
+    std::vector<std::string> names;
+    for (const std::string& line : objLines(objText)) {
+        if (line.compare(0, 6, "mtllib") != 0 || (line.size() > 6 && !isBlank(line[6]))) {
+            continue;
+        }
+        const std::size_t name = line.find_first_not_of(" \t", 6);
+        if (name != std::string::npos) {
+            names.push_back(line.substr(name));
+        }
+    }
+    return names;
+}
+
+bool startsWithAnyCase(const std::string& text, std::size_t at, const char* prefix) {
+    for (std::size_t i = 0; prefix[i] != '\0'; ++i) {
+        if (at + i >= text.size() ||
+            std::tolower(static_cast<unsigned char>(text[at + i])) != prefix[i]) {
             return false;
         }
-        if (keyword.rfind("map_", 0) == 0 || keyword == "bump" || keyword == "disp" ||
-            keyword == "refl" || keyword == "norm" || keyword == "decal") {
-            return true;
+    }
+    return true;
+}
+
+// Assimp's material reader writes a texture statement (and an anisotropy
+// value, "a") into the current material, which is null until the first line
+// it takes for "newmtl": one starting "ne" or "Ne". It skips blanks at the
+// start of every line but the file's first. Texture keywords are matched
+// more widely here (after blanks, in any case) than Assimp matches them: no
+// valid file has one before its first material. `materialExists` carries on
+// from the OBJ's earlier material files.
+bool statementBeforeMaterial(std::string text, bool& materialExists) {
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        text.erase(0, 3); // Assimp drops the UTF-8 mark
+    }
+    bool firstLine = true;
+    for (std::size_t start = 0; start <= text.size() && !materialExists;) {
+        std::size_t end = start;
+        while (end < text.size() && !endsLine(text[end])) {
+            ++end;
         }
+        std::size_t body = start;
+        while (body < end && isBlank(text[body])) {
+            ++body;
+        }
+        const std::size_t assimpStart = firstLine ? start : body;
+        if (end - assimpStart >= 2 && (text[assimpStart] == 'n' || text[assimpStart] == 'N') &&
+            text[assimpStart + 1] == 'e') {
+            materialExists = true;
+        } else if (body < end) {
+            for (const char* keyword : {"map_", "bump", "disp", "norm", "refl", "decal"}) {
+                if (startsWithAnyCase(text, body, keyword)) {
+                    return true;
+                }
+            }
+            if (text[body] == 'a') {
+                return true;
+            }
+        }
+        firstLine = false;
+        start = end + 1;
     }
     return false;
 }
@@ -52,22 +148,28 @@ std::string refusedBeforeImport(const std::string& path) {
         // The OBJ reader takes a directory for an empty file and succeeds.
         return "Unable to open file \"" + path + "\".";
     }
-    if (path.size() < 4 || path.compare(path.size() - 4, 4, ".obj") != 0) {
+    std::string objText;
+    if (path.size() < 4 || !startsWithAnyCase(path, path.size() - 4, ".obj") ||
+        !readFile(path, objText)) {
         return {};
     }
-    const std::string folder = path.substr(0, path.find_last_of('/') + 1);
-    std::ifstream obj(path);
-    std::string line;
-    while (std::getline(obj, line)) {
-        if (line.rfind("mtllib ", 0) != 0) {
-            continue;
+    // Assimp looks for material files in the OBJ's folder ("/" when the path
+    // has none), and where a named one cannot be opened, at the OBJ's own
+    // name ending in "mtl" instead.
+    const std::size_t slash = path.find_last_of("\\/");
+    const std::string folder = slash == std::string::npos ? "/" : path.substr(0, slash + 1);
+    const std::string fallback = path.substr(0, path.size() - 3) + "mtl";
+    bool materialExists = false;
+    for (const std::string& name : materialLibraries(objText)) {
+        std::string mtlPath = folder + name;
+        std::string text;
+        if (!readFile(mtlPath, text)) {
+            mtlPath = fallback;
+            if (!readFile(mtlPath, text)) {
+                continue;
+            }
         }
-        std::string name = line.substr(7);
-        while (!name.empty() && (name.back() == '\r' || name.back() == ' ')) {
-            name.pop_back();
-        }
-        const std::string mtlPath = folder + name;
-        if (textureBeforeFirstMaterial(mtlPath)) {
+        if (statementBeforeMaterial(text, materialExists)) {
             return "texture statement before the first newmtl in " + mtlPath;
         }
     }

@@ -64,7 +64,7 @@ void scriptedInput(app::Game& game, int frame) {
     app::inputHandler->onMouseMove(double(frame) * 6.0, 400.0);
     const int phase = frame % 45;
     if (phase == 0 || phase == 4) {
-        app::inputHandler->onMouseButton(GLFW_MOUSE_BUTTON_LEFT); // press, then release
+        app::inputHandler->onMouseButton(GLFW_MOUSE_BUTTON_LEFT, phase == 0);
     }
 }
 

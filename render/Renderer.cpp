@@ -579,9 +579,10 @@ MarkLook markLook(MapMark mark) {
     return {{1.0f, 0.18f, 0.18f}, 5.5f};
 }
 
-// Marks lie this far above the object, over the models and the marks of
-// lower objects, within the map's depth band.
-constexpr float markHeight = 4.0f;
+// Marks lie flat above everything on the terrain (at most 8 high, a jump
+// adds 4), within the map's depth band: a cook in mid-air or on a hilltop
+// keeps his.
+constexpr float markHeight = 13.0f;
 
 } // namespace
 
@@ -618,7 +619,7 @@ void Renderer::drawMapMark(const Shader& shader, MapMark mark, const glm::vec3& 
     const MarkLook look = markLook(mark);
     const bool arrow = mark == MapMark::Cook;
     const glm::mat4 model = glm::scale(
-        glm::rotate(glm::translate(glm::mat4(1.0f), position + glm::vec3(0.0f, markHeight, 0.0f)),
+        glm::rotate(glm::translate(glm::mat4(1.0f), glm::vec3(position.x, markHeight, position.z)),
                     arrow ? heading : 0.0f, glm::vec3(0.0f, 1.0f, 0.0f)),
         glm::vec3(look.size));
     useMapColor(shader, mark);

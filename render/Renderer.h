@@ -65,7 +65,8 @@ public:
 
     // In the "miniMap" pass: a mark big enough to read on the inset above an
     // object at `position`: a disc, or for the cook an arrow turned to
-    // `heading` (his yaw), in the mark's colour.
+    // `heading` (his yaw), in the mark's colour. Marks write no depth: the
+    // last one drawn lies on top.
     void drawMapMark(const Shader& shader, MapMark mark, const glm::vec3& position,
                      float heading) const;
 

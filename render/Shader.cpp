@@ -10,6 +10,21 @@
 
 namespace pizzeria::render {
 
+namespace {
+
+// The info log of a shader or program object. One byte more than asked for,
+// so the log is terminated even when a driver reports a length of 0.
+std::string infoLog(GLuint object, PFNGLGETSHADERIVPROC getParameter,
+                    PFNGLGETSHADERINFOLOGPROC getLog) {
+    GLint logLength = 0;
+    getParameter(object, GL_INFO_LOG_LENGTH, &logLength);
+    std::vector<char> log(std::size_t(logLength > 0 ? logLength : 0) + 1, '\0');
+    getLog(object, logLength, nullptr, log.data());
+    return log.data();
+}
+
+} // namespace
+
 Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath) {
     program = glCreateProgram();
     if (program == 0) {
@@ -23,6 +38,18 @@ Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath) {
     glLinkProgram(program);
     glDeleteShader(vertexShader);
     glDeleteShader(fragmentShader);
+
+    // Stages that compile alone may still disagree (a varying's type); such
+    // a program draws nothing and raises a GL error at every use.
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    if (linked == GL_FALSE) {
+        // The renderer names both files after the program.
+        const std::string name = std::filesystem::path(vertexPath).stem().string();
+        std::cerr << "ERROR: Failed to link shader program: " << name << std::endl;
+        std::cerr << infoLog(program, glGetProgramiv, glGetProgramInfoLog) << std::endl;
+        app::exitAfterPause(1);
+    }
 }
 
 Shader::~Shader() {
@@ -55,14 +82,8 @@ void compileShaderFile(const std::string& path, GLenum type, GLuint& shader) {
     if (status != 0 && glIsShader(shader)) {
         return;
     }
-    GLint logLength = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &logLength);
-    // One byte more than asked for, so the log is terminated even when a
-    // driver reports a length of 0.
-    std::vector<char> log(std::size_t(logLength > 0 ? logLength : 0) + 1, '\0');
-    glGetShaderInfoLog(shader, logLength, nullptr, log.data());
     std::cerr << "ERROR: Failed to compile shader." << std::endl;
-    std::cerr << log.data() << std::endl;
+    std::cerr << infoLog(shader, glGetShaderiv, glGetShaderInfoLog) << std::endl;
     app::exitAfterPause(1);
 }
 

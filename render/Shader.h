@@ -11,8 +11,9 @@ namespace pizzeria::render {
 // Any failure while building ends the process with a message on stderr.
 class Shader {
 public:
-    // Compiles both files (vertex first) and links them. The link status is
-    // not checked: a program that fails to link is still used.
+    // Compiles both files (vertex first) and links them. A link failure ends
+    // the process with the program's name (the vertex file's stem) and the
+    // linker's log.
     Shader(const std::string& vertexPath, const std::string& fragmentPath);
     ~Shader();
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <iostream>
 
 #ifdef __linux__
@@ -50,10 +51,20 @@ bool openOutput() {
 }
 
 // The environment variable is the user's choice (SDL also ranks it above the
-// fallback's hint of the same name); a hint alone is not.
-bool driverChosen() {
+// fallback's hint of the same name); a hint alone is not. Set but empty, it
+// counts as unset: SDL would otherwise take it over the fallback's hint and
+// try only the real devices.
+const char* chosenDriver() {
     const char* driver = SDL_getenv("SDL_AUDIODRIVER");
-    return driver && *driver;
+    if (driver && !*driver) {
+#ifdef _WIN32
+        _putenv_s("SDL_AUDIODRIVER", "");
+#else
+        unsetenv("SDL_AUDIODRIVER");
+#endif
+        return nullptr;
+    }
+    return driver;
 }
 
 // SDL's dummy driver consumes the mix in real time, so tracks advance as if
@@ -179,6 +190,10 @@ std::unique_ptr<MixerEngine> MixerEngine::create() {
     return engine;
 }
 
+void MixerEngine::settleDriverChoice() {
+    chosenDriver();
+}
+
 std::unique_ptr<MixerEngine> MixerEngine::open(std::string& warning) {
     // SDL would otherwise take over SIGINT and SIGTERM for events nobody
     // reads, and Ctrl+C could no longer end the game.
@@ -186,9 +201,12 @@ std::unique_ptr<MixerEngine> MixerEngine::open(std::string& warning) {
     if (engineOpen) {
         return nullptr;
     }
-    if (driverChosen()) {
-        // A driver the user named is respected, even when it fails.
+    if (const char* driver = chosenDriver()) {
+        // A driver the user named is respected, even when it fails; SDL says
+        // why, before the caller's own line.
         if (!openOutput()) {
+            warning = std::string("SDL error: audio driver \"") + driver +
+                      "\" (SDL_AUDIODRIVER) did not open: " + SDL_GetError();
             return nullptr;
         }
     } else if (!openDefaultOutput()) {

@@ -25,14 +25,21 @@ class MixerVoice;
 class MixerEngine final : public AudioEngine {
 public:
     // Opens the default audio device. Where none opens and SDL_AUDIODRIVER
-    // is unset, plays silently on SDL's dummy driver after one warning on
-    // standard error. Null when even that fails, when the driver named in
-    // SDL_AUDIODRIVER fails (the user's choice is kept), or while another
+    // is unset or empty, plays silently on SDL's dummy driver after one
+    // warning on standard error. Null when even that fails, when the driver
+    // named in SDL_AUDIODRIVER fails (the user's choice is kept; a line on
+    // standard error names it and SDL's reason), or while another
     // MixerEngine is open (SDL_mixer's state is process-wide).
     static std::unique_ptr<MixerEngine> create();
-    // The same without a word: the warning, if any, is left in `warning` for
-    // the caller to print when its turn comes. Safe on a worker thread.
+    // The same without a word: the line it has to say, if any (the warning,
+    // or why the named driver failed), is left in `warning` for the caller
+    // to print when its turn comes. Safe on a worker thread once
+    // settleDriverChoice has run.
     static std::unique_ptr<MixerEngine> open(std::string& warning);
+    // Drops an empty SDL_AUDIODRIVER from the environment, as opening does;
+    // on the main thread, before any other thread opens an engine, since
+    // changing the environment races with every reader of it.
+    static void settleDriverChoice();
     ~MixerEngine() override;
     MixerEngine(const MixerEngine&) = delete;
     MixerEngine& operator=(const MixerEngine&) = delete;

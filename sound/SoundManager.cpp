@@ -88,8 +88,10 @@ void startSound(std::unique_ptr<AudioEngine> created) {
 
 void registerSound(const std::string& key, const std::string& file) {
     // Started paused, so the track waits exactly at its start.
-    PlayingSound* handle = engine ? engine->play2D(kSoundFolder + file, true, true, true) : nullptr;
+    const std::string path = kSoundFolder + file;
+    PlayingSound* handle = engine ? engine->play2D(path, true, true, true) : nullptr;
     if (!handle) {
+        std::cerr << "ERROR: Could not play music file: " << path << std::endl;
         app::exitAfterPause(1);
     }
     musicTable.emplace(key, handle);

@@ -47,8 +47,8 @@ void startSound();
 void startSound(std::unique_ptr<AudioEngine> engine);
 
 // Starts "Sounds/" + file looped and paused and keeps it under `key`; a key
-// already present keeps its first sound. Ends the program when the file
-// cannot be started.
+// already present keeps its first sound. Ends the program, naming the file,
+// when it cannot be started.
 void registerSound(const std::string& key, const std::string& file);
 // The music kept under `key`; ends the program when there is none.
 PlayingSound* findSound(const std::string& key);

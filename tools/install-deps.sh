@@ -9,7 +9,7 @@ packages=(
   libfreetype-dev libsdl2-dev libsdl2-mixer-dev libmp3lame-dev fonts-hack-ttf
   libgtest-dev libgmock-dev libbenchmark-dev
   libx11-dev xvfb xauth libgl1-mesa-dri x11-utils xdotool
-  clang-tidy clang-format cppcheck python3 git
+  clang-tidy clang-format cppcheck glslang-tools python3 git
 )
 
 missing=()

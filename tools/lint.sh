@@ -2,7 +2,8 @@
 # Static analysis of the game's own sources (not tests, not third-party
 # headers): clang-tidy with .clang-tidy over BUILD_DIR's compile database
 # (default build/), then cppcheck with the arguments in .cppcheck, then
-# clang-format over every C++ file we keep (tests too). Any finding fails.
+# clang-format over every C++ file we keep (tests too), then the reference
+# GLSL compiler over every shader. Any finding fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
@@ -27,4 +28,17 @@ echo "clang-format"
 # Files deleted in a working tree are still listed until the deletion is staged.
 git ls-files -- '*.cpp' '*.h' | while read -r f; do [ -e "$f" ] && printf '%s\n' "$f"; done |
   xargs clang-format --dry-run --Werror
+echo "glslangValidator"
+# Each file alone, then each program's two stages linked, which also checks
+# that what the vertex stage hands on matches what the fragment stage takes.
+shaders=(Shader/*.vert Shader/*.frag)
+for shader in "${shaders[@]}"; do
+  glslangValidator "$shader" >"$build/glslang.txt" 2>&1 || { cat "$build/glslang.txt"; exit 1; }
+done
+for vertex in Shader/*.vert; do
+  fragment="${vertex%.vert}.frag"
+  glslangValidator -l "$vertex" "$fragment" >"$build/glslang.txt" 2>&1 ||
+    { cat "$build/glslang.txt"; exit 1; }
+done
+echo "glslangValidator: ${#shaders[@]} files"
 echo "lint: no findings"

@@ -2,8 +2,8 @@
 # The sanitizer pass: builds everything into build-asan/ with AddressSanitizer
 # and UndefinedBehaviorSanitizer, runs the whole test suite there, then the
 # damaged-file and command-line fuzzers against that game.
-#   FUZZ_SET=ci|full   damaged-file cases: one per file kind and mutation (63,
-#                      the default) or every file with every mutation (462)
+#   FUZZ_SET=ci|full   damaged-file cases: one per file kind and mutation (69,
+#                      the default) or every file with every mutation (550)
 #   ARGS_COUNT=N       random command lines besides the fixed ones (default 40)
 #   PIZZERIA_SOAK_SECONDS  length of the soak test (default 60)
 set -euo pipefail

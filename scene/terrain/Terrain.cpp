@@ -89,8 +89,12 @@ float Terrain::heightAt(float x, float z) const {
     const glm::vec3 origin(modelMatrix[3]);
     const float lx = x - origin.x;
     const float lz = z - origin.z;
-    const float gridX = std::floor(lx / cell);
-    const float gridZ = std::floor(lz / cell);
+    // The cell and the place inside it come from one division: floor and fmod
+    // apart can disagree at a cell's edge, which dug a 0.2-unit pit there.
+    const float cellsX = lx / cell;
+    const float cellsZ = lz / cell;
+    const float gridX = std::floor(cellsX);
+    const float gridZ = std::floor(cellsZ);
     // A narrow image has fewer columns than rows: stay inside both.
     if (!(gridX >= 0.0f && gridZ >= 0.0f && gridX < float(rows - 1) && gridZ < float(rows - 1) &&
           gridX < float(columns - 1))) {
@@ -98,8 +102,8 @@ float Terrain::heightAt(float x, float z) const {
     }
     const auto gx = std::size_t(gridX);
     const auto gz = std::size_t(gridZ);
-    const float fx = std::fmod(lx, cell) / cell;
-    const float fz = std::fmod(lz, cell) / cell;
+    const float fx = cellsX - gridX;
+    const float fz = cellsZ - gridZ;
     float h;
     if (fx < 1.0f - fz) {
         h = (1.0f - fx - fz) * heights[gz][gx] + fx * heights[gz][gx + 1] +

@@ -1,6 +1,7 @@
 // Running the generator twice gives byte-identical files, and the same files
 // the build put into the run folder.
 #include "tests/assetgen_media/MediaTestSupport.h"
+#include "tools/assetgen/Models.h"
 #include "tools/assetgen/Sounds.h"
 #include "tools/assetgen/TerrainImages.h"
 
@@ -8,6 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -24,18 +29,29 @@ std::vector<fs::path> filesUnder(const fs::path& root) {
     return files;
 }
 
-TEST(MediaGenerator, WritesIdenticalFilesEveryRun) {
+TEST(Generator, WritesIdenticalFilesEveryRun) {
     ilInit();
     const fs::path base =
-        fs::temp_directory_path() / ("pizzeria-media-" + std::to_string(::getpid()));
+        fs::temp_directory_path() / ("pizzeria-generated-" + std::to_string(::getpid()));
     const fs::path first = base / "first", second = base / "second";
     for (const fs::path& run : {first, second}) {
+        ASSERT_TRUE(assetgen::generateModels(run / "GameObjects"));
         ASSERT_TRUE(assetgen::generateTerrainImages(run / "GameObjects" / "Terrain"));
         ASSERT_TRUE(assetgen::generateSounds(run / "Sounds"));
+        // Let the clock move on, so a creation stamp would differ.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1100));
     }
     const std::vector<fs::path> files = filesUnder(first);
-    EXPECT_EQ(files.size(), 13u); // 2 images, 11 sounds
     EXPECT_EQ(filesUnder(second), files);
+    const auto count = [&](std::initializer_list<const char*> extensions) {
+        return std::count_if(files.begin(), files.end(), [&](const fs::path& file) {
+            return std::find(extensions.begin(), extensions.end(), file.extension()) !=
+                   extensions.end();
+        });
+    };
+    EXPECT_EQ(std::size_t(count({".obj", ".fbx"})), assetgen::modelFiles().size());
+    EXPECT_EQ(std::size_t(count({".mp3"})), assetgen::soundAssets().size());
+    EXPECT_TRUE(fs::is_regular_file(first / "GameObjects/Terrain/Terrain.jpg"));
     for (const fs::path& file : files) {
         SCOPED_TRACE(file.string());
         const std::vector<std::uint8_t> bytes = mediatest::readBytes(first / file);

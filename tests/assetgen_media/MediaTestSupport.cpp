@@ -1,7 +1,5 @@
 #include "tests/assetgen_media/MediaTestSupport.h"
 
-#include <IL/il.h>
-#include <IL/ilu.h>
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -14,34 +12,6 @@ namespace mediatest {
 
 std::filesystem::path runDir() {
     return PIZZERIA_RUN_DIR;
-}
-
-LoadedImage loadImage(const std::filesystem::path& path) {
-    static const bool initialised = [] {
-        ilInit();
-        iluInit();
-        return true;
-    }();
-    (void)initialised;
-    LoadedImage image;
-    ILuint id = 0;
-    ilGenImages(1, &id);
-    ilBindImage(id);
-    if (ilLoadImage(path.string().c_str()) == IL_TRUE) {
-        ILinfo info;
-        iluGetImageInfo(&info);
-        if (info.Origin != IL_ORIGIN_UPPER_LEFT) {
-            iluFlipImage();
-        }
-        if (ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE) == IL_TRUE) {
-            image.width = ilGetInteger(IL_IMAGE_WIDTH);
-            image.height = ilGetInteger(IL_IMAGE_HEIGHT);
-            const ILubyte* data = ilGetData();
-            image.rgb.assign(data, data + std::size_t(image.width) * image.height * 3);
-        }
-    }
-    ilDeleteImages(1, &id);
-    return image;
 }
 
 namespace {

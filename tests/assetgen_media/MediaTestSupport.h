@@ -1,7 +1,7 @@
 #pragma once
 
-// Loading helpers shared by the media tests: images through DevIL the way
-// the game reads them, and MP3 files decoded through SDL2_mixer.
+// Helpers shared by the media tests: MP3 files decoded through SDL2_mixer, and
+// files read whole.
 
 #include <cstdint>
 #include <filesystem>
@@ -11,19 +11,6 @@
 namespace mediatest {
 
 std::filesystem::path runDir();
-
-struct LoadedImage {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint8_t> rgb; // rows top to bottom
-    const std::uint8_t* at(int x, int y) const {
-        return &rgb[(std::size_t(y) * std::size_t(width) + std::size_t(x)) * 3];
-    }
-};
-
-// DevIL load, flipped to a top-left origin and converted to RGB bytes.
-// Returns an empty image (width 0) when DevIL refuses the file.
-LoadedImage loadImage(const std::filesystem::path& path);
 
 // Decoded 16-bit stereo at 44.1 kHz. Mono files come back with both
 // channels equal.

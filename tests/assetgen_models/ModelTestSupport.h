@@ -1,20 +1,22 @@
 #pragma once
 
+#include "assets/Model.h"
+
 #include <glm/glm.hpp>
 
 #include <cstdint>
-#include <string>
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace modeltest {
 
-// A decoded texture, rows top to bottom as the game uploads them.
+// A texture as uploaded, the first row first.
 struct Texture {
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> rgb;
-    // Colour (0..1) at texture coordinates as imported (flipped), like the
-    // game's sampler with t = 0 on the first uploaded row.
+    // Colour (0..1) at texture coordinates as the game's sampler reads them.
     glm::vec3 sample(glm::vec2 uv) const;
 };
 
@@ -26,37 +28,25 @@ struct Triangle {
     float area() const { return 0.5f * glm::length(glm::cross(p[1] - p[0], p[2] - p[0])); }
 };
 
-// One mesh as the game's loader sees it.
 struct LoadedMesh {
-    bool hasNormals = false;
-    bool hasUvs = false;
-    std::vector<std::string> diffuseTextures; // as named in the material
+    std::size_t textureCount = 0;
+    Texture texture; // the first one
     std::vector<Triangle> triangles;
-    Texture texture; // the first diffuse texture, empty when it did not load
-    bool textureLoaded = false;
 };
 
-// A model file imported with the game's flags (triangulate, flip UVs), node
-// transformations ignored.
+// A model as the game's own loader builds it, its meshes read back.
 struct LoadedModel {
-    bool imported = false;
-    std::string error;
-    unsigned sceneFlags = 0;
+    std::unique_ptr<pizzeria::assets::Model> game;
     std::vector<LoadedMesh> meshes;
 
-    glm::vec3 minCorner() const;
-    glm::vec3 maxCorner() const;
+    std::pair<glm::vec3, glm::vec3> extent() const; // the lowest and highest corners
     std::size_t triangleCount() const;
     // Triangles whose texture colour (at the centroid's UV) passes `match`.
     std::vector<Triangle> trianglesColoured(bool (*match)(glm::vec3)) const;
 };
 
-std::string runDir();
-std::string modelPath(const std::string& relative);
-LoadedModel loadModel(const std::string& path);
-// Decodes an image file the game's way (DevIL, flipped to a top-left origin).
-bool loadTexture(const std::string& path, Texture& out);
-// Loads a model from the run folder by its number, cached for the test run.
+// The model of number `kind` from the run folder, loaded once for the test
+// run; a file the game cannot import ends the process with the game's error.
 const LoadedModel& gameModel(int kind);
 
 glm::vec3 centroidOf(const std::vector<Triangle>& triangles);

@@ -1,32 +1,94 @@
 // Textures decoded from image files, with a real GL context.
 #include "assets/Texture.h"
-#include "tests/assets/AssetTest.h"
-#include "tests/assets/GlProbe.h"
-#include "tests/assets/ImageFiles.h"
+#include "tests/support/GlContext.h"
 #include "tests/support/MipLevels.h"
+#include "tests/support/Process.h"
 
 #include <IL/il.h>
 #include <IL/ilu.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <functional>
-#include <string>
+#include <unistd.h>
 
-namespace fs = std::filesystem;
-using namespace assettest;
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
 using pizzeria::assets::loadTexture;
 using testing::HasSubstr;
 
 namespace {
 
-using Textures = AssetTest;
+using Rgba = std::array<std::uint8_t, 4>;
 
-struct StoredImage {
-    const char* name;
-    const char* file;
-    std::function<void(const fs::path&, const Picture&)> write;
+// A picture as it is seen, row by row from the top.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<Rgba> pixels;
+};
+
+void writeText(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// Uncompressed 24-bit TGA, rows stored from the top or from the bottom.
+void writeTga(const std::filesystem::path& path, const Picture& picture, bool topDown) {
+    std::string bytes{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    bytes += {char(picture.width), 0, char(picture.height), 0, 24, char(topDown ? 0x20 : 0)};
+    for (int row = 0; row < picture.height; ++row) {
+        const int y = topDown ? row : picture.height - 1 - row;
+        for (int x = 0; x < picture.width; ++x) {
+            const Rgba p = picture.pixels[std::size_t(y * picture.width + x)];
+            bytes += {char(p[2]), char(p[1]), char(p[0])};
+        }
+    }
+    writeText(path, bytes);
+}
+
+// The base image of `texture` as RGBA, the first row uploaded first.
+Picture readTexels(GLuint texture) {
+    Picture picture;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &picture.width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &picture.height);
+    picture.pixels.resize(std::size_t(picture.width * picture.height));
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, picture.pixels.data());
+    return picture;
+}
+
+// Each test runs inside a fresh folder with a GL context current. Paths stay
+// relative to that folder, so a death test's child, which builds its own
+// folder, prints the same paths as the parent expects.
+class Textures : public testing::Test {
+protected:
+    void SetUp() override {
+        GTEST_FLAG_SET(death_test_style, "threadsafe");
+        ASSERT_TRUE(context.ok()) << "needs a display; tools/test.sh starts Xvfb";
+        previous = std::filesystem::current_path();
+        std::filesystem::current_path(folder.path());
+    }
+    void TearDown() override {
+        if (!previous.empty()) {
+            std::filesystem::current_path(previous);
+        }
+    }
+
+    // Run first inside a death test's statement. Image messages go to standard
+    // output, while death tests only see standard error, so the dying child
+    // sends the one into the other. Its folder lies inside the parent's
+    // temporary root, which the parent removes.
+    void prepareToDie() { ::dup2(STDERR_FILENO, STDOUT_FILENO); }
+
+    testsupport::GlContext context;
+    testsupport::TempDir folder;
+    std::filesystem::path previous;
 };
 
 } // namespace
@@ -35,24 +97,22 @@ struct StoredImage {
 // out upside down until the loader flipped them.
 TEST_F(Textures, UploadsTheTopRowFirstWhateverTheStoredOrder) {
     // Three columns, so a tightly packed RGB row is 9 bytes and misalignment shows.
-    const Picture expected{
-        3,
-        2,
-        {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, {10, 20, 30}, {200, 100, 50}}};
-    const StoredImage storedImages[] = {
-        {"TGA from the bottom", "bottom.tga",
-         [](const fs::path& p, const Picture& pic) { writeTga(p, pic, false, false); }},
-        {"TGA from the top", "top.tga",
-         [](const fs::path& p, const Picture& pic) { writeTga(p, pic, true, false); }},
-        {"PPM", "top.ppm", [](const fs::path& p, const Picture& pic) { writePpm(p, pic); }},
-    };
-    for (const StoredImage& stored : storedImages) {
-        SCOPED_TRACE(stored.name);
-        stored.write(stored.file, expected);
+    const Picture expected{3,
+                           2,
+                           {{255, 0, 0, 255},
+                            {0, 255, 0, 255},
+                            {0, 0, 255, 255},
+                            {255, 255, 255, 255},
+                            {10, 20, 30, 255},
+                            {200, 100, 50, 255}}};
+    for (const bool topDown : {false, true}) {
+        SCOPED_TRACE(topDown ? "stored from the top" : "stored from the bottom");
+        const std::string file = topDown ? "top.tga" : "bottom.tga";
+        writeTga(file, expected, topDown);
         // The game's text renderer may leave a different alignment behind.
         glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
 
-        const GLuint texture = loadTexture(stored.file);
+        const GLuint texture = loadTexture(file);
 
         GLint alignment = 0;
         glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
@@ -78,9 +138,9 @@ TEST_F(Textures, EveryMipLevelIsTheBoxFilteredLevelAbove) {
             picture.pixels.push_back(Rgba{std::uint8_t(i * 97 % 256), std::uint8_t(i * 31 % 7 * 40),
                                           std::uint8_t(255 - i * 13 % 256), 255});
         }
-        writePpm("chain.ppm", picture);
+        writeTga("chain.tga", picture, true);
 
-        const GLuint texture = loadTexture("chain.ppm");
+        const GLuint texture = loadTexture("chain.tga");
         const testsupport::MipChainCheck check = testsupport::checkMipChain(texture, GL_RGB, 3);
 
         const int longest = std::max(size[0], size[1]);
@@ -117,37 +177,4 @@ TEST_F(Textures, MissingOrDamagedFileEndsWithDevilErrorAndPath) {
         testing::ExitedWithCode(1),
         testing::ContainsRegex(
             "ERROR: Image load failed - IL reports error: [0-9]+ - .*: " + damaged + "\n"));
-}
-
-// The two filter keys act on the bound texture at the end of the frame; with
-// both pressed in one frame the mipmap choice is the one that stays.
-TEST_F(Textures, FilterKeysSetTheBoundTexturesFiltersAndMipmapsWinATie) {
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    const auto filters = [] {
-        GLint minFilter = 0;
-        GLint magFilter = 0;
-        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
-        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
-        return std::make_pair(minFilter, magFilter);
-    };
-    auto& settings = pizzeria::app::gameSettings;
-
-    settings.texQuality = 2;
-    settings.texQualityChanged = true;
-    pizzeria::assets::applyFilterChanges();
-    EXPECT_EQ(filters(), std::make_pair(GL_NEAREST, GL_NEAREST));
-
-    settings.mipmapMode = 2;
-    settings.mipmapChanged = true;
-    pizzeria::assets::applyFilterChanges();
-    EXPECT_EQ(filters(), std::make_pair(GL_NEAREST_MIPMAP_NEAREST, GL_LINEAR));
-
-    settings.texQualityChanged = settings.mipmapChanged = false;
-    settings.texQuality = 1;
-    pizzeria::assets::applyFilterChanges();
-    EXPECT_EQ(filters(), std::make_pair(GL_NEAREST_MIPMAP_NEAREST, GL_LINEAR))
-        << "nothing changes without a key";
-    glDeleteTextures(1, &texture);
 }

@@ -1,10 +1,8 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <string>
 #include <vector>
 
 namespace e2e {
@@ -27,7 +25,6 @@ struct Image {
         return &rgb[(std::size_t(y) * std::size_t(width) + std::size_t(x)) * 3];
     }
     Rect whole() const { return {0, 0, width, height}; }
-    Image crop(Rect r) const;
 };
 
 // The window's pixels as the X server holds them; empty when unreadable.
@@ -46,19 +43,5 @@ double shareGrey(const Image& image, Rect r, int levels);
 
 // The region outside `hole`, as up to four rectangles.
 std::vector<Rect> around(Rect whole, Rect hole);
-
-// Glyph coverage (grey) of `text` in the TrueType font at `fontPath`,
-// rasterised at `pixelHeight` and scaled by `scale` as the HUD draws it,
-// cropped to the ink: `left` receives the crop's column from the pen's start,
-// `baseline` the baseline's row in the crop.
-Image renderText(const std::filesystem::path& fontPath, const std::string& text, int pixelHeight,
-                 double scale, int& left, int& baseline);
-
-// Best normalised cross-correlation of the coverage `expected` (grey) against
-// `image` seen through `colour` (the text's colour, so coloured text stands
-// out from its background), with the expected's top-left corner anywhere
-// within `slack` pixels of (x, y).
-double bestCorrelation(const Image& image, const Image& expected, int x, int y, int slack,
-                       const std::array<double, 3>& colour);
 
 } // namespace e2e

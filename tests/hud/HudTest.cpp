@@ -1,5 +1,4 @@
-// What the HUD asks its text renderer to draw in a 1200 x 800 window, and the
-// texts its setters build.
+// What the HUD asks its text renderer to draw in a 1200 x 800 window.
 #include "hud/Hud.h"
 #include "tests/hud/TextFixture.h"
 
@@ -38,7 +37,6 @@ public:
 };
 
 const glm::vec3 white{1.0f};
-const Line livesLine{"lifes: 3", 1065.6f, 716.0f, 0.2f, white};
 
 class HudLayout : public TextFixture {
 protected:
@@ -53,6 +51,9 @@ protected:
 
 } // namespace
 
+// The time is cut after two decimals, never rounded up; the last line is the
+// frame rate while playing (above the mini-map while it shows), and GAME OVER
+// with the way to play again once the game is over.
 TEST_F(HudLayout, PlacesEveryLineFromTheFontSize) {
     hud.setMoney(50);
     hud.setTime(29.999f);
@@ -63,47 +64,23 @@ TEST_F(HudLayout, PlacesEveryLineFromTheFontSize) {
                               {"next Pizza:", 15.6f, 758.0f, 0.25f, white},
                               {"- bacon", 18.0f, 732.8f, 0.2f, white},
                               {"- corn", 18.0f, 707.6f, 0.2f, white},
-                              livesLine};
+                              {"lifes: 3", 1065.6f, 716.0f, 0.2f, white}};
     EXPECT_EQ(drawn(), want);
 
     hud.setPizzaIngredients({});
     want.erase(want.begin() + 3, want.begin() + 5);
-    EXPECT_EQ(drawn(), want);
-}
-
-TEST_F(HudLayout, EndsWithFpsWhilePlayingAndGameOverAfterwards) {
-    hud.setLives(3);
     hud.setFps(60);
-    const Line fps{"60fps 16.666667ms", 12.0f, 12.0f, 0.2f, {1.0f, 0.5f, 0.1f}};
-    const Line over{"GAME OVER", 288.0f, 280.0f, 1.0f, {1.0f, 0.09f, 0.06f}};
-    const struct {
-        bool playing, showFps;
-        Line last;
-    } cases[] = {
-        {true, true, fps}, {true, false, livesLine}, {false, true, over}, {false, false, over}};
-    for (const auto& c : cases) {
-        hud.playing = c.playing;
-        pizzeria::app::gameSettings.showFps = c.showFps;
-        const auto lines = drawn();
-        EXPECT_EQ(lines.size(), c.last == livesLine ? 4u : 5u) << c.last;
-        EXPECT_EQ(lines.back(), c.last);
-    }
-}
+    pizzeria::app::gameSettings.showFps = true;
+    want.push_back({"60fps 16.666667ms", 12.0f, 12.0f, 0.2f, {1.0f, 0.5f, 0.1f}});
+    EXPECT_EQ(drawn(), want);
+    pizzeria::app::gameSettings.miniMapEnabled = true; // the line moves above the inset
+    want.back().y = 12.0f + 10.0f + 200.0f;
+    EXPECT_EQ(drawn(), want);
 
-TEST_F(HudLayout, SettersFormatTheirValues) {
-    // Time is cut after two decimals, never rounded up.
-    for (const auto& [t, text] : std::vector<std::pair<float, std::string>>{
-             {29.999f, "29.99"}, {0.0f, "0.00"}, {7.5f, "7.50"}, {29.516001f, "29.51"}}) {
-        hud.setTime(t);
-        EXPECT_EQ(hud.timeText, text);
-    }
-    for (const auto& [fps, text] : std::vector<std::pair<int, std::string>>{
-             {60, "60fps 16.666667ms"}, {1, "1fps 1000.000000ms"}, {0, "0fps infms"}}) {
-        hud.setFps(fps);
-        EXPECT_EQ(hud.fpsText, text);
-    }
-    hud.setMoney(-5);
-    EXPECT_EQ(hud.moneyText, "$-5");
+    hud.playing = false;
+    want.back() = {"GAME OVER", 288.0f, 280.0f, 1.0f, {1.0f, 0.09f, 0.06f}};
+    want.push_back({"press Enter to play again", 375.0f, 226.0f, 0.25f, white});
+    EXPECT_EQ(drawn(), want);
 }
 
 TEST(HudFrameRate, StaysBoundedForAnyFrameTime) {

@@ -1,5 +1,5 @@
-// The ingredient and enemy managers: start, spawn points, the enemy cap, the
-// dying lists and who destroys what, and the pizza order.
+// The ingredient and enemy managers: start, the enemy cap, the dying lists
+// and who destroys what, and the pizza order.
 #include "app/EnemyManager.h"
 #include "app/IngredientManager.h"
 #include "render/Shader.h"
@@ -15,44 +15,20 @@ using poptest::frame;
 
 using Populations = poptest::World;
 
-TEST_F(Populations, AGameStartsWithTheOrderAndOneOfEveryKindPending) {
-    for (unsigned seed : {1u, 2u, 3u, 4u, 5u}) {
-        std::srand(seed);
-        IngredientManager manager(terrain.get());
-        const std::size_t ordered = manager.order.size();
-        ASSERT_GE(ordered, 2u);
-        ASSERT_LE(ordered, 4u);
-        EXPECT_EQ(manager.pizzasCompleted, 0);
-        ASSERT_EQ(manager.pending.size(), ordered + 8);
-        for (std::size_t i = 0; i < manager.pending.size(); ++i) {
-            const auto& ingredient = *manager.pending[i];
-            const int kind = i < ordered ? manager.order[i] : int(i - ordered) + 1;
-            EXPECT_EQ(ingredient.kind, kind);
-            EXPECT_EQ(ingredient.modelKind, kind + 8);
-            EXPECT_NE(ingredient.model, nullptr);
-            EXPECT_EQ(ingredient.material->shininess, kind == 8 ? 256.0f : 32.0f); // tomato
-            EXPECT_EQ(ingredient.material->specular, glm::vec3(kind == 8 ? 1.0f : 0.5f));
-        }
-        EXPECT_TRUE(manager.live.empty());
-        manager.update(frame);
-        EXPECT_EQ(manager.live.size(), ordered + 8);
-        EXPECT_TRUE(manager.pending.empty());
+TEST_F(Populations, AGameStartsWithTheOrderAndOneOfEveryKind) {
+    IngredientManager manager(terrain.get());
+    std::vector<int> kinds = manager.order;
+    ASSERT_GE(kinds.size(), 2u);
+    ASSERT_LE(kinds.size(), 4u);
+    for (int kind = 1; kind <= 8; ++kind) {
+        kinds.push_back(kind);
     }
-}
-
-TEST_F(Populations, SpawnsOfEveryKindTakeTheSpawnPointsInTurn) {
-    IngredientManager ingredients(terrain.get());
-    EnemyManager enemies(terrain.get());
-    app::spawnPointIndex = 12;
-    EXPECT_EQ(ingredients.spawn(0), nullptr);
-    EXPECT_EQ(ingredients.spawn(9), nullptr);
-    const scene::SceneObject* spawned[] = {ingredients.spawn(3), enemies.spawn(),
-                                           ingredients.spawn(8)};
-    const std::size_t expected[] = {12, 13, 0};
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_FLOAT_EQ(poptest::where(*spawned[i]).x, app::spawnPoints[expected[i]].x);
-        EXPECT_FLOAT_EQ(poptest::where(*spawned[i]).z, app::spawnPoints[expected[i]].z);
+    manager.update(frame);
+    std::vector<int> live;
+    for (const auto& ingredient : manager.live) {
+        live.push_back(ingredient->kind);
     }
+    EXPECT_EQ(live, kinds);
 }
 
 TEST_F(Populations, ElevenEnemiesAtMostUntilTheHitOnesLeave) {
@@ -155,6 +131,4 @@ TEST_F(Populations, OrdersAreCrossedOffOneEntryAtATime) {
     for (std::size_t i = 0; i < manager.order.size(); ++i) {
         EXPECT_EQ(manager.pending[pendingBefore + i]->kind, manager.order[i]);
     }
-    EXPECT_EQ(app::ingredientName(0), "no ingridient");
-    EXPECT_EQ(app::ingredientName(9), "no ingridient");
 }

@@ -15,8 +15,9 @@ namespace {
 
 struct GuardCase {
     const char* name;
-    const char* material; // the .mtl beside the model; null: the model is a directory
+    const char* material; // cook.mtl beside the model; null: the model is a directory
     const char* message;  // expected end of the ERROR line
+    const char* mtllib = "mtllib cook.mtl"; // the model's material line
 };
 
 // Keeps test listings readable: the case by its name, not its bytes.
@@ -24,14 +25,20 @@ void PrintTo(const GuardCase& guard, std::ostream* out) {
     *out << guard.name;
 }
 
+// Read as Assimp reads them: blanks open every material line but the first,
+// "NEWMTL" makes no material, and a material file that cannot be opened is
+// replaced by the one named after the model.
 const GuardCase kCases[] = {
     {"DiffuseMapFirst", "map_Kd cook.jpg\nnewmtl Cook\n", "before the first newmtl in"},
     {"AmbientMapFirst", "# made by hand\nmap_Ka cook.jpg\n", "before the first newmtl in"},
-    {"BumpFirst", "  bump cook.jpg\r\n", "before the first newmtl in"},
+    {"IndentedBumpFirst", "# made by hand\r\n\t bump cook.jpg\n", "before the first newmtl in"},
+    {"UpperCaseNewmtl", "NEWMTL Cook\nmap_Kd cook.jpg\n", "before the first newmtl in"},
+    {"NamedFileMissing", "map_Kd cook.jpg\nnewmtl Cook\n", "first newmtl in /.*/cook.mtl",
+     "mtllib  other.mtl"},
     {"ModelIsADirectory", nullptr, "Unable to open file"},
 };
 
-const char* const kObj = "mtllib cook.mtl\r\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl Cook\nf 1 2 3\n";
+const char* const kBody = "\r\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl Cook\nf 1 2 3\n";
 
 class ModelGuard : public testing::TestWithParam<GuardCase> {};
 
@@ -44,7 +51,7 @@ TEST_P(ModelGuard, EndsWithTheImportFailure) {
     fs::create_directories(folder);
     const std::string path = (folder / "cook.obj").string();
     if (GetParam().material != nullptr) {
-        std::ofstream(path) << kObj;
+        std::ofstream(path) << GetParam().mtllib << kBody;
         std::ofstream(folder / "cook.mtl") << GetParam().material;
     } else {
         fs::create_directory(path);

@@ -1,14 +1,15 @@
 // Hostile play on the real game: random presses and releases of every key the
 // game reads, random mouse buttons and movement, every technique toggled, for
 // PIZZERIA_SOAK_SECONDS (60 by default). Every object's matrix must stay
-// finite, knocked-out objects must go, and after the first minute resident
-// memory must stay flat. A round that ends in game over is followed by a
-// fresh one, so the whole run is spent playing. Under the sanitizer build
+// finite, knocked-out objects must go, the driver must report no GL error,
+// and after the first minute resident memory must stay flat. A round that ends in game over is
+// followed by a fresh one, so the whole run is spent playing. Under the sanitizer build
 // LeakSanitizer checks at exit that every dropped object was destroyed.
 #include "app/Game.h"
 #include "app/GameSettings.h"
 #include "app/InputHandler.h"
 #include "sound/SoundManager.h"
+#include "tests/support/GlErrors.h"
 #include "tests/support/WholeGame.h"
 
 #include <GLFW/glfw3.h>
@@ -88,7 +89,9 @@ template <typename List> bool finiteAll(const List& list) {
 
 TEST(Soak, RandomPlayKeepsTheGameSoundAndItsMemoryFlat) {
     const auto previous = std::filesystem::current_path();
+    setenv("PIZZERIA_GL_ERROR_GATE", "1", 1); // a debug context for the gate
     auto game = testsupport::startGameInRunFolder();
+    ASSERT_TRUE(testsupport::gateGlErrors()) << "the context offers no KHR_debug";
     auto& input = *pizzeria::app::inputHandler;
 
     const double seconds = envSeconds();
@@ -120,7 +123,7 @@ TEST(Soak, RandomPlayKeepsTheGameSoundAndItsMemoryFlat) {
                 input.onKey(game->window, kKeys[anyKey(rng)],
                             percent(rng) < 50 ? GLFW_PRESS : GLFW_RELEASE);
             } else if (roll < 75) {
-                input.onMouseButton(percent(rng) % 3);
+                input.onMouseButton(percent(rng) % 3, percent(rng) < 50);
             } else if (roll < 99) {
                 mouseX += step(rng);
                 mouseY += step(rng);

@@ -1,15 +1,15 @@
 // A real GL context and a folder holding the game's shaders, so renderer
 // tests build every program and target as the game does, plus small readers
-// of the GL state the passes leave behind.
+// of the GL state the passes leave behind. Any GL error fails the test.
 #pragma once
 
 #include "app/GameSettings.h"
 #include "render/Renderer.h"
 #include "tests/support/GlContext.h"
+#include "tests/support/GlErrors.h"
 #include "tests/support/Process.h"
 
 #include <GL/glew.h>
-#include <glm/glm.hpp>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -43,6 +43,7 @@ protected:
         pizzeria::app::gameSettings = pizzeria::app::GameSettings{};
         context = openContext(windowWidth, windowHeight);
         ASSERT_TRUE(context) << "needs a display; tools/test.sh starts Xvfb";
+        ASSERT_TRUE(testsupport::gateGlErrors()) << "the context offers no KHR_debug";
         std::filesystem::copy(std::filesystem::path(PIZZERIA_RUN_DIR) / "Shader",
                               folder.path() / "Shader");
         previous = std::filesystem::current_path();
@@ -73,16 +74,6 @@ inline std::array<GLint, 4> viewport() {
     std::array<GLint, 4> value{};
     glGetIntegerv(GL_VIEWPORT, value.data());
     return value;
-}
-
-// Element-wise comparison with a message naming the first column that differs.
-inline testing::AssertionResult matricesNear(const glm::mat4& actual, const glm::mat4& expected) {
-    for (int c = 0; c < 4; ++c) {
-        if (glm::any(glm::greaterThan(glm::abs(actual[c] - expected[c]), glm::vec4(1e-5f)))) {
-            return testing::AssertionFailure() << "column " << c << " differs";
-        }
-    }
-    return testing::AssertionSuccess();
 }
 
 } // namespace rendertest

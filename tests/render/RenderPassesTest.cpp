@@ -42,82 +42,83 @@ void fill(GLuint framebuffer, float value) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
-struct FrameCase {
-    const char* name;
-    bool shadows;
-    bool ssao;
-};
-
-class FramePasses : public RenderFixture, public testing::WithParamInterface<FrameCase> {};
+using FramePasses = RenderFixture;
 
 } // namespace
 
 // One frame as the game runs it: each pass draws into its own target at its
 // own size and hands the window back at full size to the next.
-TEST_P(FramePasses, EachPassBindsItsTargetAndHandsTheWindowBack) {
-    const FrameCase& frame = GetParam();
-    gameSettings.shadowsEnabled = frame.shadows;
-    gameSettings.ssaoEnabled = frame.ssao;
-    Renderer renderer(windowWidth, windowHeight);
+TEST_F(FramePasses, EachPassBindsItsTargetAndHandsTheWindowBack) {
+    for (const bool on : {false, true}) { // shadows and occlusion
+        SCOPED_TRACE(on ? "shadows and occlusion" : "neither");
+        gameSettings.shadowsEnabled = gameSettings.ssaoEnabled = on;
+        Renderer renderer(windowWidth, windowHeight);
 
-    if (frame.shadows) {
-        renderer.useShader("shadowmap");
-        EXPECT_EQ(boundFramebuffer(), renderer.shadowFramebuffer);
-        EXPECT_EQ(viewport(), (std::array<GLint, 4>{0, 0, 5120, 1280}));
-        renderer.endPass("shadowmap");
-        EXPECT_EQ(boundFramebuffer(), 0u);
-    }
+        if (on) {
+            renderer.useShader("shadowmap");
+            EXPECT_EQ(boundFramebuffer(), renderer.shadowFramebuffer);
+            EXPECT_EQ(viewport(), (std::array<GLint, 4>{0, 0, 5120, 1280}));
+            renderer.endPass("shadowmap");
+            EXPECT_EQ(boundFramebuffer(), 0u);
+        }
 
-    renderer.useShader("miniMap");
-    EXPECT_EQ(boundFramebuffer(), renderer.miniMapFramebuffer);
-    EXPECT_EQ(viewport(), (std::array<GLint, 4>{0, 0, 256, 256}));
-    renderer.endPass("miniMap");
-    EXPECT_EQ(boundFramebuffer(), 0u);
-    EXPECT_EQ(viewport(), fullWindow);
-
-    const GLuint sceneTarget = frame.ssao ? renderer.sceneFramebuffer : 0u;
-    renderer.useShader("default");
-    EXPECT_EQ(boundFramebuffer(), sceneTarget);
-    EXPECT_EQ(viewport(), fullWindow);
-    renderer.useShader("lighting");
-    EXPECT_EQ(boundFramebuffer(), sceneTarget) << "the moon lands where the scene does";
-    renderer.endPass("lighting");
-    renderer.endPass("default");
-    EXPECT_EQ(boundFramebuffer(), 0u);
-    EXPECT_EQ(viewport(), fullWindow);
-
-    if (frame.ssao) {
-        renderer.useShader("SSAOGeo");
-        EXPECT_EQ(boundFramebuffer(), renderer.gBuffer);
-        renderer.endPass("SSAOGeo");
+        renderer.useShader("miniMap");
+        EXPECT_EQ(boundFramebuffer(), renderer.miniMapFramebuffer);
+        EXPECT_EQ(viewport(), (std::array<GLint, 4>{0, 0, 256, 256}));
+        renderer.endPass("miniMap");
         EXPECT_EQ(boundFramebuffer(), 0u);
         EXPECT_EQ(viewport(), fullWindow);
-    }
 
-    // Blending is for the text alone; left on it would blend the next frame.
-    gameSettings.blendingEnabled = true;
-    renderer.useShader("text");
-    EXPECT_EQ(glIsEnabled(GL_BLEND), GL_TRUE);
-    renderer.endPass("text");
-    EXPECT_EQ(glIsEnabled(GL_BLEND), GL_FALSE);
-    renderer.drawMiniMap();
-    EXPECT_EQ(boundFramebuffer(), 0u);
-    EXPECT_EQ(viewport(), fullWindow);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        const GLuint sceneTarget = on ? renderer.sceneFramebuffer : 0u;
+        renderer.useShader("default");
+        EXPECT_EQ(boundFramebuffer(), sceneTarget);
+        EXPECT_EQ(viewport(), fullWindow);
+        renderer.useShader("lighting");
+        EXPECT_EQ(boundFramebuffer(), sceneTarget) << "the moon lands where the scene does";
+        renderer.endPass("lighting");
+        renderer.endPass("default");
+        EXPECT_EQ(boundFramebuffer(), 0u);
+        EXPECT_EQ(viewport(), fullWindow);
+
+        if (on) {
+            renderer.useShader("SSAOGeo");
+            EXPECT_EQ(boundFramebuffer(), renderer.gBuffer);
+            renderer.endPass("SSAOGeo");
+            EXPECT_EQ(boundFramebuffer(), 0u);
+            EXPECT_EQ(viewport(), fullWindow);
+        }
+
+        // Blending is for the text alone; left on it would blend the next frame.
+        gameSettings.blendingEnabled = true;
+        renderer.useShader("text");
+        EXPECT_EQ(glIsEnabled(GL_BLEND), GL_TRUE);
+        renderer.endPass("text");
+        EXPECT_EQ(glIsEnabled(GL_BLEND), GL_FALSE);
+        renderer.drawMiniMap();
+        EXPECT_EQ(boundFramebuffer(), 0u);
+        EXPECT_EQ(viewport(), fullWindow);
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Modes, FramePasses,
-    testing::Values(FrameCase{"Plain", false, false}, FrameCase{"Shadows", true, false},
-                    FrameCase{"Occlusion", false, true}, FrameCase{"Both", true, true}),
-    [](const testing::TestParamInfo<FrameCase>& info) { return std::string(info.param.name); });
-
-using PassClears = RenderFixture;
+using RenderTargets = RenderFixture;
 
 // A target that is not cleared keeps last frame's depth and hides this frame.
-TEST_F(PassClears, EachPassClearsItsOwnTarget) {
+TEST_F(RenderTargets, AreCompleteAndEachPassClearsItsOwn) {
     gameSettings.ssaoEnabled = true;
+    testing::internal::CaptureStdout();
     Renderer renderer(windowWidth, windowHeight);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "no target reported incomplete";
+    for (GLuint framebuffer :
+         {renderer.sceneFramebuffer, renderer.shadowFramebuffer, renderer.miniMapFramebuffer,
+          renderer.gBuffer, renderer.ssaoFramebuffer, renderer.ssaoBlurFramebuffer}) {
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE))
+            << "framebuffer " << framebuffer;
+    }
+    Renderer second(windowWidth, windowHeight); // built with the last target still bound
+    EXPECT_EQ(boundFramebuffer(), 0u);
+
     const struct {
         const char* pass;
         GLuint framebuffer;
@@ -152,7 +153,7 @@ TEST_F(PassClears, EachPassClearsItsOwnTarget) {
 // What the camera sees of the receivers' box, and so the part of the map its
 // lookups reach, is drawn; the rest is not even cleared. While the debug view
 // shows the map, all of it is.
-TEST_F(PassClears, TheShadowPassCoversWhatTheCameraSeesOrAllForTheDebugView) {
+TEST_F(RenderTargets, TheShadowPassCoversWhatTheCameraSeesOrAllForTheDebugView) {
     gameSettings.shadowsEnabled = true;
     Renderer renderer(windowWidth, windowHeight);
     renderer.receiversMin = glm::vec3(-125.0f, -1.0f, -125.0f);
@@ -227,21 +228,4 @@ TEST_F(DebugViews, ShadowMapInsetSitsInTheLowerRightCornerOnlyWithShadowsAndItsF
         }
         EXPECT_EQ(viewport(), fullWindow);
     }
-}
-
-using RenderTargets = RenderFixture;
-
-TEST_F(RenderTargets, AreCompleteAndConstructionEndsOnTheWindow) {
-    testing::internal::CaptureStdout();
-    Renderer renderer(windowWidth, windowHeight);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "no target reported incomplete";
-    for (GLuint framebuffer :
-         {renderer.sceneFramebuffer, renderer.shadowFramebuffer, renderer.miniMapFramebuffer,
-          renderer.gBuffer, renderer.ssaoFramebuffer, renderer.ssaoBlurFramebuffer}) {
-        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-        EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE))
-            << "framebuffer " << framebuffer;
-    }
-    Renderer second(windowWidth, windowHeight); // built with the last target still bound
-    EXPECT_EQ(boundFramebuffer(), 0u);
 }

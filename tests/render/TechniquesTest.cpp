@@ -1,6 +1,7 @@
 // The rendering techniques judged by their pictures: small scenes drawn
 // through the game's own programs, read back and compared by properties and
 // tolerances.
+#include "assets/Mesh.h"
 #include "hud/Hud.h"
 #include "tests/render/RenderFixture.h"
 
@@ -12,11 +13,11 @@
 #include <filesystem>
 #include <functional>
 #include <set>
-#include <string>
 #include <vector>
 
 using namespace rendertest;
 using pizzeria::app::gameSettings;
+using pizzeria::assets::Vertex;
 using pizzeria::render::Renderer;
 
 namespace {
@@ -27,51 +28,21 @@ GLint uniform(GLuint program, const char* name) {
     return glGetUniformLocation(program, name);
 }
 
-// A mesh in the game's vertex layout: position, normal, texture coordinates.
-class TestMesh {
-public:
-    TestMesh(const std::vector<float>& vertices, const std::vector<GLuint>& indices)
-        : count(GLsizei(indices.size())) {
-        glGenVertexArrays(1, &vao);
-        glGenBuffers(1, &vbo);
-        glGenBuffers(1, &ebo);
-        glBindVertexArray(vao);
-        glBindBuffer(GL_ARRAY_BUFFER, vbo);
-        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vertices.size() * sizeof(float)), vertices.data(),
-                     GL_STATIC_DRAW);
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ebo);
-        glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(indices.size() * sizeof(GLuint)),
-                     indices.data(), GL_STATIC_DRAW);
-        for (GLuint attribute = 0; attribute < 3; ++attribute) {
-            const std::size_t offsets[] = {0, 3, 6};
-            glEnableVertexAttribArray(attribute);
-            glVertexAttribPointer(attribute, attribute == 2 ? 2 : 3, GL_FLOAT, GL_FALSE,
-                                  8 * sizeof(float),
-                                  reinterpret_cast<void*>(offsets[attribute] * sizeof(float)));
-        }
-        glBindVertexArray(0);
-    }
-    ~TestMesh() {
-        glDeleteVertexArrays(1, &vao);
-        glDeleteBuffers(1, &vbo);
-        glDeleteBuffers(1, &ebo);
-    }
+// A mesh uploaded by the game's own mesh code, drawn with its model matrix.
+struct TestMesh {
+    pizzeria::assets::Mesh mesh;
 
     void draw(GLuint program, const glm::mat4& model) const {
         glUniformMatrix4fv(uniform(program, "model"), 1, GL_FALSE, glm::value_ptr(model));
-        glBindVertexArray(vao);
-        glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_INT, nullptr);
+        glBindVertexArray(mesh.vao);
+        glDrawElements(GL_TRIANGLES, GLsizei(mesh.indices.size()), GL_UNSIGNED_INT, nullptr);
         glBindVertexArray(0);
     }
-
-private:
-    GLuint vao = 0, vbo = 0, ebo = 0;
-    GLsizei count = 0;
 };
 
 // A unit cube centred on the origin with one normal per face.
 std::unique_ptr<TestMesh> cube() {
-    std::vector<float> vertices;
+    std::vector<Vertex> vertices;
     std::vector<GLuint> indices;
     for (int axis = 0; axis < 3; ++axis) {
         for (float side : {-1.0f, 1.0f}) {
@@ -79,24 +50,24 @@ std::unique_ptr<TestMesh> cube() {
             normal[axis] = side;
             const glm::vec3 u(normal.y != 0.0f ? 1.0f : 0.0f, normal.y == 0.0f ? 1.0f : 0.0f, 0.0f);
             const glm::vec3 v = glm::cross(normal, u);
-            const auto first = GLuint(vertices.size() / 8);
+            const auto first = GLuint(vertices.size());
             for (const auto& [a, b] : {std::pair{-1, -1}, {1, -1}, {1, 1}, {-1, 1}}) {
-                const glm::vec3 p = 0.5f * (normal + float(a) * u + float(b) * v);
-                vertices.insert(vertices.end(), {p.x, p.y, p.z, normal.x, normal.y, normal.z,
-                                                 0.5f * float(a + 1), 0.5f * float(b + 1)});
+                vertices.push_back({0.5f * (normal + float(a) * u + float(b) * v),
+                                    normal,
+                                    {0.5f * float(a + 1), 0.5f * float(b + 1)}});
             }
             indices.insert(indices.end(),
                            {first, first + 1, first + 2, first, first + 2, first + 3});
         }
     }
-    return std::make_unique<TestMesh>(vertices, indices);
+    return std::make_unique<TestMesh>(TestMesh{{vertices, indices}});
 }
 
 // A unit sphere, finely divided so its shading is a smooth ramp.
 std::unique_ptr<TestMesh> sphere() {
     constexpr int rings = 64;
     constexpr int segments = 128;
-    std::vector<float> vertices;
+    std::vector<Vertex> vertices;
     std::vector<GLuint> indices;
     for (int r = 0; r <= rings; ++r) {
         const float theta = glm::pi<float>() * float(r) / rings;
@@ -104,8 +75,7 @@ std::unique_ptr<TestMesh> sphere() {
             const float phi = glm::two_pi<float>() * float(s) / segments;
             const glm::vec3 p(std::sin(theta) * std::cos(phi), std::cos(theta),
                               std::sin(theta) * std::sin(phi));
-            vertices.insert(vertices.end(),
-                            {p.x, p.y, p.z, p.x, p.y, p.z, float(s) / segments, float(r) / rings});
+            vertices.push_back({p, p, {float(s) / segments, float(r) / rings}});
         }
     }
     for (int r = 0; r < rings; ++r) {
@@ -115,7 +85,7 @@ std::unique_ptr<TestMesh> sphere() {
             indices.insert(indices.end(), {a, b, a + 1, a + 1, b, b + 1});
         }
     }
-    return std::make_unique<TestMesh>(vertices, indices);
+    return std::make_unique<TestMesh>(TestMesh{{vertices, indices}});
 }
 
 glm::mat4 placed(const glm::vec3& centre, const glm::vec3& size) {
@@ -300,15 +270,8 @@ glm::vec3 castingOnOrigin(float height) {
     return ray * (height / ray.y);
 }
 
-struct ShadowCase {
-    const char* name;
-    glm::vec3 caster;     // centre of the box
-    glm::vec3 size;       // its size
-    glm::vec3 underneath; // ground that must lie in its shadow
-};
-
-class Shadows : public Scene, public testing::WithParamInterface<ShadowCase> {};
-class Culling : public Scene, public testing::WithParamInterface<bool> {};
+using Shadows = Scene;
+using Culling = Scene;
 using Lighting = Scene;
 using MiniMap = Scene;
 using Occlusion = Scene;
@@ -333,45 +296,44 @@ GLint polygonMode() {
 // Moonlight comes in low (about 20 degrees), so a slope-scaled bias is needed:
 // too little and lit ground shows acne (darker with shadows on), too much and
 // the shadow lets go of a caster standing on the ground (peter-panning).
-TEST_P(Shadows, CasterDarkensTheGroundUnderItAndNothingElse) {
-    const ShadowCase& c = GetParam();
+TEST_F(Shadows, ACasterDarkensTheGroundUnderItAndNothingElse) {
+    const struct {
+        glm::vec3 caster, size; // the box
+        glm::vec3 underneath;   // ground that must lie in its shadow
+    } casters[] = {
+        // A box hanging 3 units up, its shadow on the origin.
+        {castingOnOrigin(3.0f), glm::vec3(1.5f), glm::vec3(0.0f)},
+        // A post standing on the ground: ground 0.3 behind its foot, away
+        // from the moon, is dark.
+        {glm::vec3(0, 1, 0), glm::vec3(1, 2, 1), glm::vec3(-0.71f, 0.0f, -0.71f)},
+    };
     Renderer renderer(windowWidth, windowHeight);
     lookAt(renderer, shadowEye, glm::vec3(0.0f));
-    const auto objects = [&](GLuint program) {
-        box->draw(program, ground());
-        box->draw(program, placed(c.caster, c.size));
-    };
-
     // Well off the diagonal along which both shadows fall.
     const glm::vec3 openGround[] = {{3, 0, -3}, {-2, 0, 2}, {2, 0, -4}, {-3, 0, 1}};
-    float shade[2] = {};
-    float open[2][4] = {};
-    for (bool shadows : {false, true}) {
-        gameSettings.shadowsEnabled = shadows;
-        gameSettings.shadowsChanged = true;
-        frame(renderer, objects);
-        const Image image = Image::ofWindow();
-        shade[shadows] = image.greyAround(pixelOf(renderer, c.underneath));
+    for (const auto& c : casters) {
+        const auto objects = [&](GLuint program) {
+            box->draw(program, ground());
+            box->draw(program, placed(c.caster, c.size));
+        };
+        float shade[2] = {};
+        float open[2][4] = {};
+        for (bool shadows : {false, true}) {
+            gameSettings.shadowsEnabled = shadows;
+            gameSettings.shadowsChanged = true;
+            frame(renderer, objects);
+            const Image image = Image::ofWindow();
+            shade[shadows] = image.greyAround(pixelOf(renderer, c.underneath));
+            for (int i = 0; i < 4; ++i) {
+                open[shadows][i] = image.greyAround(pixelOf(renderer, openGround[i]));
+            }
+        }
+        EXPECT_LT(shade[1], 0.75f * shade[0]) << "lit " << shade[0] << ", shadowed " << shade[1];
         for (int i = 0; i < 4; ++i) {
-            open[shadows][i] = image.greyAround(pixelOf(renderer, openGround[i]));
+            EXPECT_NEAR(open[1][i], open[0][i], 0.02f * open[0][i] + 1.0f) << "open ground " << i;
         }
     }
-    EXPECT_LT(shade[1], 0.75f * shade[0]) << "lit " << shade[0] << ", shadowed " << shade[1];
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_NEAR(open[1][i], open[0][i], 0.02f * open[0][i] + 1.0f) << "open ground " << i;
-    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Casters, Shadows,
-    testing::Values(
-        // A box hanging 3 units up, its shadow on the origin.
-        ShadowCase{"Floating", castingOnOrigin(3.0f), glm::vec3(1.5f), glm::vec3(0.0f)},
-        // A post standing on the ground: ground 0.3 behind its
-        // foot, away from the moon, is dark.
-        ShadowCase{"Standing", glm::vec3(0, 1, 0), glm::vec3(1, 2, 1),
-                   glm::vec3(-0.71f, 0.0f, -0.71f)}),
-    [](const testing::TestParamInfo<ShadowCase>& info) { return std::string(info.param.name); });
 
 // Same exponent for both: the half-vector lobe is about four times wider in
 // angle-squared, so Blinn-Phong's highlight on the shiny tomato is larger.
@@ -521,31 +483,29 @@ TEST_F(Lighting, TheHudIsDrawnOverAnythingInFrontOfTheCamera) {
 
 // An orthographic camera sees behind its eye, so what the clip plane removes
 // becomes visible in "default"; the mini-map sees everything from above.
-TEST_P(Culling, ClipsWhatLiesBehindTheCameraPlaneInEveryCullingProgram) {
-    const bool culling = GetParam();
-    gameSettings.cullingEnabled = culling;
+TEST_F(Culling, ClipsWhatLiesBehindTheCameraPlaneInEveryCullingProgram) {
     gameSettings.shadowsEnabled = false;
     gameSettings.miniMapEnabled = false;
-    Renderer renderer(windowWidth, windowHeight);
-    lookAt(renderer, glm::vec3(0, 2, 5), glm::vec3(0, 2, 0));
-    renderer.projection = glm::ortho(-15.0f, 15.0f, -10.0f, 10.0f, -60.0f, 60.0f);
     const glm::vec3 ahead(-6, 2, -20);
     const glm::vec3 behind(6, 2, 30);
-    frame(renderer, [&](GLuint program) {
-        box->draw(program, placed(ahead, glm::vec3(2.0f)));
-        box->draw(program, placed(behind, glm::vec3(2.0f)));
-    });
-    const Image image = Image::ofWindow();
-    EXPECT_GT(image.grey(pixelOf(renderer, ahead).x, pixelOf(renderer, ahead).y), 0.0f);
-    EXPECT_EQ(image.grey(pixelOf(renderer, behind).x, pixelOf(renderer, behind).y) > 0.0f,
-              !culling);
-
-    const std::vector<float> depth = miniMapDepth(renderer);
-    EXPECT_TRUE(drawnNear(depth, mapTexel(ahead)));
-    EXPECT_EQ(drawnNear(depth, mapTexel(behind)), !culling);
+    for (const bool culling : {false, true}) {
+        gameSettings.cullingEnabled = culling;
+        Renderer renderer(windowWidth, windowHeight);
+        lookAt(renderer, glm::vec3(0, 2, 5), glm::vec3(0, 2, 0));
+        renderer.projection = glm::ortho(-15.0f, 15.0f, -10.0f, 10.0f, -60.0f, 60.0f);
+        frame(renderer, [&](GLuint program) {
+            box->draw(program, placed(ahead, glm::vec3(2.0f)));
+            box->draw(program, placed(behind, glm::vec3(2.0f)));
+        });
+        const Image image = Image::ofWindow();
+        EXPECT_GT(image.grey(pixelOf(renderer, ahead).x, pixelOf(renderer, ahead).y), 0.0f);
+        EXPECT_EQ(image.grey(pixelOf(renderer, behind).x, pixelOf(renderer, behind).y) > 0.0f,
+                  !culling);
+        const std::vector<float> depth = miniMapDepth(renderer);
+        EXPECT_TRUE(drawnNear(depth, mapTexel(ahead)));
+        EXPECT_EQ(drawnNear(depth, mapTexel(behind)), !culling) << "culling " << culling;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Switch, Culling, testing::Bool(), testing::PrintToStringParamName());
 
 TEST_F(Occlusion, CreasesAreDarkerThanOpenGroundAndTheSkyIsOpen) {
     gameSettings.ssaoEnabled = true;

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 namespace {
 
@@ -25,6 +27,26 @@ TEST_F(TerrainHeights, OnAGridVertexTheHeightIsThatVertexPlusOneHundredth) {
     // x = 125 is the far edge and counts as outside; just inside it the
     // height approaches the raised vertex.
     EXPECT_NEAR(terrain->heightAt(124.999f, 0.0f), heightOf(200) + 0.01f, 0.01);
+}
+
+// The ground is continuous across cell edges. Where the cell index and the
+// place in the cell were rounded apart, the game's map had a pit of 0.2 (the
+// wall test's step) at x = -25, z = -107.75.
+TEST_F(TerrainHeights, TheGroundHasNoSeamsAtCellEdges) {
+    std::filesystem::current_path(PIZZERIA_RUN_DIR);
+    const pizzeria::scene::terrain::Terrain map;
+    const float cell = map.size / float(map.heights.size() - 1);
+    float worst = 0.0f;
+    for (float z = -110.0f; z < -100.0f; z += 0.0625f) {
+        for (float x = -30.0f; x < -20.0f; x += 0.0625f) {
+            const float here = map.heightAt(x, z);
+            worst = std::max({worst, std::fabs(map.heightAt(x + 0.001f, z) - here),
+                              std::fabs(map.heightAt(x, z + 0.001f) - here)});
+        }
+    }
+    // A thousandth of a unit sideways can change the height by the steepest
+    // slope times that, far below a hundredth.
+    EXPECT_LT(worst, 0.01f) << "cell size " << cell;
 }
 
 TEST_F(TerrainHeights, OutsideTheSquareOnItsFarEdgeAndAtNaNTheGroundIsZero) {

@@ -2,7 +2,9 @@
 
 #include <SDL_mixer.h>
 
+#include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <thread>
 
 namespace soundtest {
@@ -82,18 +84,11 @@ void OutputTap::listen(void* self, std::uint8_t* stream, int len) {
     tap->seen += frames;
 }
 
-std::vector<Segment> OutputTap::segments() const {
-    std::lock_guard<std::mutex> lock(mutex);
-    return recorded;
-}
-
 std::vector<Segment> OutputTap::heard() const {
+    std::lock_guard<std::mutex> lock(mutex);
     std::vector<Segment> result;
-    for (const Segment& segment : segments()) {
-        if (segment.tag != 0) {
-            result.push_back(segment);
-        }
-    }
+    std::copy_if(recorded.begin(), recorded.end(), std::back_inserter(result),
+                 [](const Segment& segment) { return segment.tag != 0; });
     return result;
 }
 

@@ -43,7 +43,6 @@ public:
     OutputTap(const OutputTap&) = delete;
     OutputTap& operator=(const OutputTap&) = delete;
 
-    std::vector<Segment> segments() const;
     // The segments that are not silence.
     std::vector<Segment> heard() const;
     // Frames of output seen so far.

@@ -18,6 +18,8 @@ GlContext::GlContext(int width, int height) {
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    // So that a test can gate GL errors (tests/support/GlErrors.h).
+    glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
     for (int attempt = 0; attempt < 5 && window == nullptr; ++attempt) {
         window = glfwCreateWindow(width, height, "pizzeria-test", nullptr, nullptr);
     }

@@ -4,8 +4,8 @@ struct GLFWwindow;
 
 namespace testsupport {
 
-// An invisible window with an OpenGL 3.3 core context made current, for tests
-// that need real GL objects. Needs a display (Xvfb in CI).
+// An invisible window with an OpenGL 3.3 core debug context made current,
+// for tests that need real GL objects. Needs a display (Xvfb in CI).
 class GlContext {
 public:
     GlContext(int width = 320, int height = 240);

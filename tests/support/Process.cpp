@@ -10,6 +10,7 @@
 #ifndef _WIN32
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -95,8 +96,11 @@ std::string ChildProcess::outSoFar() const {
 #ifdef _WIN32
 
 // Windows has no fork; the tests that start the game run on Linux only.
-ChildProcess::ChildProcess(std::vector<std::string>, std::filesystem::path) {}
+ChildProcess::ChildProcess(std::vector<std::string>, std::filesystem::path, const ChildOptions&) {}
 ChildProcess::~ChildProcess() = default;
+std::string ChildProcess::headLine(std::chrono::milliseconds) {
+    return {};
+}
 bool ChildProcess::running() {
     return false;
 }
@@ -107,16 +111,55 @@ ProcessResult ChildProcess::wait(std::chrono::milliseconds) {
 
 #else
 
-ChildProcess::ChildProcess(std::vector<std::string> argv, std::filesystem::path workingDir)
+namespace {
+
+// In the child, between fork and exec: `stream` (1 or 2) as asked. Streams
+// to close are closed after the others are connected, so no open takes
+// their numbers.
+void connect(int stream, Stream how, const std::filesystem::path& file, int pipeWrite) {
+    if (how == Stream::Pipe) {
+        dup2(pipeWrite, stream);
+    } else if (how == Stream::File) {
+        const int opened = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(opened, stream);
+        close(opened);
+    }
+}
+
+} // namespace
+
+ChildProcess::ChildProcess(std::vector<std::string> argv, std::filesystem::path workingDir,
+                           const ChildOptions& options)
     : outPath(uniqueName(processRoot(), "out")), errPath(uniqueName(processRoot(), "err")) {
+    // Both files exist even for a closed stream, so reading them back works.
+    std::ofstream{outPath};
+    std::ofstream{errPath};
+    int ends[2] = {-1, -1};
+    if (options.out == Stream::Pipe && pipe(ends) != 0) {
+        return;
+    }
     const pid_t child = fork();
     if (child == 0) {
-        const int in = open("/dev/null", O_RDONLY);
-        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(in, 0);
-        dup2(out, 1);
-        dup2(err, 2);
+        const int nothing = open("/dev/null", O_RDONLY);
+        dup2(nothing, 0);
+        close(nothing);
+        connect(1, options.out, outPath, ends[1]);
+        connect(2, options.err, errPath, ends[1]);
+        if (ends[0] >= 0) {
+            close(ends[0]);
+            close(ends[1]);
+        }
+        for (const auto& [stream, how] : {std::pair{1, options.out}, std::pair{2, options.err}}) {
+            if (how == Stream::Closed) {
+                close(stream);
+            }
+        }
+        for (const auto& [name, value] : options.set) {
+            setenv(name.c_str(), value.c_str(), 1);
+        }
+        for (const std::string& name : options.unset) {
+            unsetenv(name.c_str());
+        }
         if (chdir(workingDir.c_str()) != 0) {
             _exit(126);
         }
@@ -129,6 +172,10 @@ ChildProcess::ChildProcess(std::vector<std::string> argv, std::filesystem::path 
         _exit(127);
     }
     pid = child;
+    if (ends[0] >= 0) {
+        close(ends[1]);
+        pipeEnd = ends[0];
+    }
 }
 
 ChildProcess::~ChildProcess() {
@@ -136,9 +183,33 @@ ChildProcess::~ChildProcess() {
         kill(pid_t(pid), SIGKILL);
         waitpid(pid_t(pid), nullptr, 0);
     }
+    if (pipeEnd >= 0) {
+        close(pipeEnd);
+    }
     std::error_code ignored;
     std::filesystem::remove(outPath, ignored);
     std::filesystem::remove(errPath, ignored);
+}
+
+std::string ChildProcess::headLine(std::chrono::milliseconds limit) {
+    std::string line;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (pipeEnd >= 0 && std::chrono::steady_clock::now() < deadline) {
+        pollfd ready{pipeEnd, POLLIN, 0};
+        if (poll(&ready, 1, 50) <= 0) {
+            continue;
+        }
+        char c = 0;
+        if (read(pipeEnd, &c, 1) != 1 || c == '\n') {
+            break;
+        }
+        line += c;
+    }
+    if (pipeEnd >= 0) {
+        close(pipeEnd);
+        pipeEnd = -1;
+    }
+    return line;
 }
 
 bool ChildProcess::running() {

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testsupport {
@@ -15,11 +16,28 @@ struct ProcessResult {
     std::string err;
 };
 
+// How a child's standard output or error is connected.
+enum class Stream {
+    File,   // captured, handed back in ProcessResult
+    Closed, // the child starts without it, as after `>&-`
+    Pipe,   // standard output only: a pipe this side reads (headLine)
+};
+
+struct ChildOptions {
+    Stream out = Stream::File;
+    Stream err = Stream::File;
+    // Set for the child (an empty value stays set, and empty).
+    std::vector<std::pair<std::string, std::string>> set;
+    // Removed from the child's environment.
+    std::vector<std::string> unset;
+};
+
 // A child process with its standard streams captured to files and standard
-// input closed, as CI and launchers run the game.
+// input on the null device, as CI and launchers run the game.
 class ChildProcess {
 public:
-    ChildProcess(std::vector<std::string> argv, std::filesystem::path workingDir);
+    ChildProcess(std::vector<std::string> argv, std::filesystem::path workingDir,
+                 const ChildOptions& options = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -35,12 +53,17 @@ public:
     // Standard output written so far, while the child still runs.
     std::string outSoFar() const;
 
+    // With Stream::Pipe: reads up to the first end of line (or for `limit`),
+    // then closes this end of the pipe, as `| head -1` does. The line read.
+    std::string headLine(std::chrono::milliseconds limit);
+
     long long processId() const { return pid; }
 
 private:
     std::filesystem::path outPath;
     std::filesystem::path errPath;
     long long pid = -1;
+    int pipeEnd = -1; // this side of a Stream::Pipe
 };
 
 // Runs `argv` to the end (or the limit) in `workingDir`.

@@ -40,7 +40,8 @@ long long ownerPid(Display* display, Window window) {
 
 } // namespace
 
-X11Windows::X11Windows() : display(XOpenDisplay(nullptr)) {}
+X11Windows::X11Windows(const std::string& displayName)
+    : display(XOpenDisplay(displayName.empty() ? nullptr : displayName.c_str())) {}
 
 X11Windows::~X11Windows() {
     if (display != nullptr) {
@@ -84,6 +85,15 @@ void X11Windows::requestClose(unsigned long window) {
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(d, window, False, NoEventMask, &event);
     XFlush(d);
+}
+
+unsigned long X11Windows::createWindow(int x, int y, int width, int height) {
+    Display* d = asDisplay(display);
+    const Window window = XCreateSimpleWindow(d, DefaultRootWindow(d), x, y, unsigned(width),
+                                              unsigned(height), 0, 0, 0);
+    XMapWindow(d, window);
+    XSync(d, False);
+    return window;
 }
 
 } // namespace testsupport

@@ -6,10 +6,11 @@
 
 namespace testsupport {
 
-// Talks to the X server named by DISPLAY the way a window manager would.
+// Talks to an X server (the one named by DISPLAY unless given) the way a
+// window manager would.
 class X11Windows {
 public:
-    X11Windows();
+    explicit X11Windows(const std::string& displayName = "");
     ~X11Windows();
     X11Windows(const X11Windows&) = delete;
     X11Windows& operator=(const X11Windows&) = delete;
@@ -27,6 +28,10 @@ public:
 
     // Sends WM_DELETE_WINDOW, as a window's close button does.
     void requestClose(unsigned long window);
+
+    // A plain window of another client, shown at x, y; it lives as long as
+    // this connection.
+    unsigned long createWindow(int x, int y, int width, int height);
 
 private:
     void* display = nullptr;

@@ -3,10 +3,12 @@
 
 Every file the game reads at start (and a few sound effects) is, in a copy of
 the run folder, removed, emptied, cut in half, bit-flipped, replaced by a file
-of another format, replaced by a directory, or made unreadable. Each case must
-end the way the game promises for that file: the fatal message and exit code 1,
-or running on until it is closed (exit 0). A signal, a hang, any other exit
-code or any sanitizer report fails the case.
+of another format, replaced by a directory, or made unreadable; text files
+(shaders, OBJ, ASCII FBX and material files) also have their white space and
+the case of their keywords changed. Each case must end the way the game
+promises for that file: the fatal message and exit code 1, or running on until
+it is closed (exit 0). A signal, a hang, any other exit code or any sanitizer
+report fails the case.
 
 With --same-as EXE each case also runs EXE, a build of the game that reads
 every file on its main thread, in the same damaged folder: the game must print
@@ -29,12 +31,15 @@ import threading
 import time
 
 MUTATIONS = ["missing", "empty", "truncated", "bitflip", "wrongformat", "directory", "unreadable"]
+# Only for text files: what a reader must take as it comes, and what it must
+# not take for a keyword it knows.
+TEXT_MUTATIONS = ["whitespace", "case"]
 # These leave nothing a loader could read, so a fatal file kind must stop.
 STRICT = {"missing", "empty", "directory", "unreadable"}
 
 IMAGE = r"ERROR: Image (load|conversion) failed - IL reports error: \d+ - .*"
 ASSIMP = r"ERROR: ASSIMP: .*"
-SHADER = r"ERROR: (shaderFile isn't good: .*|Failed to compile shader\.)"
+SHADER = r"ERROR: (shaderFile isn't good: .*|Failed to compile shader\.|Failed to link shader program: .*)"
 
 # kind -> (fatal?, regexes a fatal stop may end with, stream of that line)
 KINDS = {
@@ -45,7 +50,7 @@ KINDS = {
     "heightmap": (True, [IMAGE, r"ERROR: Heightmap too small.*"], "out"),
     "ground": (True, [IMAGE], "out"),
     "font": (False, [], "out"),
-    "music": (True, [None], "err"),  # None: the music stops the game without a line
+    "music": (True, [r"ERROR: Could not play music file: .*"], "err"),
     "effect": (False, [], "err"),
 }
 
@@ -95,17 +100,32 @@ def data_files(run_dir):
     return unique
 
 
+def is_text(run_dir, path):
+    with open(os.path.join(run_dir, path), "rb") as f:
+        data = f.read()
+    try:
+        data.decode("utf-8")
+    except UnicodeDecodeError:
+        return False
+    return b"\0" not in data
+
+
+def mutations_of(run_dir, path):
+    return MUTATIONS + (TEXT_MUTATIONS if is_text(run_dir, path) else [])
+
+
 def all_cases(run_dir, which):
     files = data_files(run_dir)
-    cases = [(k, p, m) for k, p in files for m in MUTATIONS]
+    cases = [(k, p, m) for k, p in files for m in mutations_of(run_dir, p)]
     if which == "full":
         return cases
-    # Every kind meets every mutation once, on files that rotate through the kind.
+    # Every kind meets each of its mutations once, on files that rotate
+    # through the kind.
     by_kind = collections.OrderedDict()
-    for kind, path in files:
-        by_kind.setdefault(kind, []).append(path)
-    return [(k, paths[i % len(paths)], m) for k, paths in by_kind.items()
-            for i, m in enumerate(MUTATIONS)]
+    for kind, path, mutation in cases:
+        by_kind.setdefault(kind, collections.OrderedDict()).setdefault(mutation, []).append(path)
+    return [(k, paths[i % len(paths)], m) for k, mutations in by_kind.items()
+            for i, (m, paths) in enumerate(mutations.items())]
 
 
 def other_format(run_dir, path):
@@ -113,6 +133,31 @@ def other_format(run_dir, path):
     donor = "Sounds/hit1.mp3" if path.endswith(".jpg") else "GameObjects/Terrain/Terrain.jpg"
     with open(os.path.join(run_dir, donor), "rb") as f:
         return f.read()
+
+
+def respace(data, rng):
+    """Each run of blanks becomes one to three spaces or tabs, some lines
+    start with blanks, and the line ends may turn CRLF."""
+    lines = []
+    for line in data.split(b"\n"):
+        line = re.sub(rb"[ \t]+", lambda _: rng.choice([b" ", b"\t", b"  ", b" \t", b"\t\t "]), line)
+        if rng.random() < 0.3:
+            line = rng.choice([b" ", b"\t", b"  \t"]) + line
+        lines.append(line)
+    return (b"\r\n" if rng.random() < 0.5 else b"\n").join(lines)
+
+
+def recase(data, rng):
+    """Each line's first word upper case, capitalised, swapped or left."""
+    lines = []
+    for line in data.split(b"\n"):
+        word = re.match(rb"([ \t#]*)([A-Za-z_]\w*)", line)
+        if word:
+            new = rng.choice([word.group(2).upper(), word.group(2).capitalize(),
+                              word.group(2).swapcase(), word.group(2)])
+            line = word.group(1) + new + line[word.end():]
+        lines.append(line)
+    return b"\n".join(lines)
 
 
 def mutate(run_dir, folder, path, mutation, seed):
@@ -138,6 +183,10 @@ def mutate(run_dir, folder, path, mutation, seed):
         data = bytes(data)
     elif mutation == "wrongformat":
         data = other_format(run_dir, path)
+    elif mutation == "whitespace":
+        data = respace(data, random.Random(seed))
+    elif mutation == "case":
+        data = recase(data, random.Random(seed))
     with open(target, "wb") as f:
         f.write(data)
     if mutation == "unreadable":
@@ -316,7 +365,7 @@ def judge(case, code, hung, out, err):
         elif re.fullmatch(pattern, line):
             # Texture load failures name the file; a model's, the heightmap's
             # and a compile failure's do not.
-            if mutation in ("missing", "unreadable") and kind in ("texture", "ground", "shader") \
+            if mutation in ("missing", "unreadable") and kind in ("texture", "ground", "shader", "music") \
                     and not line.endswith(": " + path):
                 return "FATAL", "message does not name the file"
             return "FATAL", None
