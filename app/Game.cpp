@@ -420,12 +420,12 @@ void Game::render() {
     if (gameSettings.shadowsEnabled) {
         currentShader = renderer->useShader("shadowmap");
         mainCharacter->draw(*currentShader);
-        // Most of the population lies outside the part of the map drawn,
-        // or outside the camera's view; their vertices would be work for
-        // nothing.
+        // Most of the population and the ground lies outside the part of the
+        // map drawn, or outside the camera's view; their vertices would be
+        // work for nothing.
         const render::ViewVolume shadowed = renderer->shadowVolume();
         drawPopulations(&shadowed);
-        terrain->draw(*currentShader);
+        terrain->draw(*currentShader, &shadowed);
         renderer->endPass("shadowmap");
     }
 
@@ -440,7 +440,7 @@ void Game::render() {
         mainCharacter->draw(*currentShader);
         const render::ViewVolume seen = renderer->cameraVolume();
         drawPopulations(&seen);
-        terrain->draw(*currentShader);
+        terrain->draw(*currentShader, &seen);
         renderer->endPass("SSAOGeo");
     }
 
@@ -503,7 +503,7 @@ void Game::drawLitPass() {
     mainCharacter->draw(*currentShader);
     const render::ViewVolume seen = renderer->cameraVolume();
     drawPopulations(&seen);
-    terrain->draw(*currentShader);
+    terrain->draw(*currentShader, &seen);
     skyBox->draw(*currentShader);
 
     currentShader = renderer->useShader("lighting");

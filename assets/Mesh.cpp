@@ -41,6 +41,10 @@ void Mesh::setupMesh() {
 }
 
 void Mesh::draw(const render::Shader& shader) const {
+    draw(shader, {IndexRange{0, GLsizei(indices.size())}});
+}
+
+void Mesh::draw(const render::Shader& shader, const std::vector<IndexRange>& ranges) const {
     for (std::size_t i = 0; i < textures.size(); ++i) {
         glActiveTexture(GLenum(GL_TEXTURE0 + i));
         glUniform1i(glGetUniformLocation(shader.program, textures[i].type.c_str()), GLint(i));
@@ -49,7 +53,10 @@ void Mesh::draw(const render::Shader& shader) const {
     }
 
     glBindVertexArray(vao);
-    glDrawElements(GL_TRIANGLES, GLsizei(indices.size()), GL_UNSIGNED_INT, nullptr);
+    for (const IndexRange& range : ranges) {
+        glDrawElements(GL_TRIANGLES, range.count, GL_UNSIGNED_INT,
+                       reinterpret_cast<const void*>(std::size_t(range.first) * sizeof(GLuint)));
+    }
     glBindVertexArray(0);
 
     for (std::size_t i = 0; i < textures.size(); ++i) {

@@ -32,6 +32,14 @@ public:
     // Binds texture i to unit i under its sampler name, draws, unbinds them.
     void draw(const render::Shader& shader) const;
 
+    // A run of indices: `count` from the `first`.
+    struct IndexRange {
+        GLuint first = 0;
+        GLsizei count = 0;
+    };
+    // The same drawing only these runs of the index list.
+    void draw(const render::Shader& shader, const std::vector<IndexRange>& ranges) const;
+
     // Positions of the vertices whose normal points along z (on a box mesh
     // its eight corners); found on the first call and kept.
     const std::vector<glm::vec3>& corners() const;

@@ -245,7 +245,10 @@ void collectTextureFiles(const aiNode* node, const aiScene* scene, const std::st
             const std::string path(aiPath.C_Str(), aiPath.length);
             if (std::find(seen.begin(), seen.end(), path) == seen.end()) {
                 seen.push_back(path);
-                files.push_back(directory + "/" + path);
+                std::string file = directory;
+                file += '/';
+                file += path;
+                files.push_back(std::move(file));
             }
         }
     }

@@ -20,6 +20,9 @@ struct ViewVolume {
     // `modelMatrix` lies outside one and the same side of the volume. A
     // model without boxes (generated geometry) may always be seen.
     bool maySee(const assets::Model& model, const glm::mat4& modelMatrix) const;
+
+    // The same for one box, `low` to `high` in the coordinates of `modelMatrix`.
+    bool maySee(const glm::vec3& low, const glm::vec3& high, const glm::mat4& modelMatrix) const;
 };
 
 } // namespace pizzeria::render

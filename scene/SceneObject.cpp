@@ -15,6 +15,16 @@ void SceneObject::followParent(float /*dt*/, float /*parentYaw*/,
                                const glm::mat4& /*parentModelMatrix*/) {}
 
 void SceneObject::draw(const render::Shader& shader) const {
+    uploadObjectUniforms(shader);
+    if (model != nullptr) {
+        model->draw(shader);
+    }
+    for (const auto& child : children) {
+        child->draw(shader);
+    }
+}
+
+void SceneObject::uploadObjectUniforms(const render::Shader& shader) const {
     const GLuint program = shader.program;
     glUniformMatrix4fv(glGetUniformLocation(program, "model"), 1, GL_FALSE,
                        glm::value_ptr(modelMatrix));
@@ -25,12 +35,6 @@ void SceneObject::draw(const render::Shader& shader) const {
     glUniform3fv(glGetUniformLocation(program, "material.specular"), 1,
                  glm::value_ptr(material->specular));
     glUniform1f(glGetUniformLocation(program, "material.shininess"), material->shininess);
-    if (model != nullptr) {
-        model->draw(shader);
-    }
-    for (const auto& child : children) {
-        child->draw(shader);
-    }
 }
 
 void SceneObject::addChild(SceneObject* child) {

@@ -47,6 +47,9 @@ public:
     // model, then the children depth first with the same program.
     void draw(const render::Shader& shader) const;
 
+    // The uploads of draw: "model" and the material.
+    void uploadObjectUniforms(const render::Shader& shader) const;
+
     // Takes ownership of `child`.
     void addChild(SceneObject* child);
 

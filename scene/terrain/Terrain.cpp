@@ -2,6 +2,7 @@
 
 #include "app/Console.h"
 #include "assets/ImageLoader.h"
+#include "assets/Model.h"
 
 #include <glm/gtc/matrix_transform.hpp>
 
@@ -60,15 +61,51 @@ void Terrain::buildGrid() {
             }
         }
         indices.reserve(std::size_t(n - 1) * (n - 1) * 6);
-        for (int i = 0; i < n - 1; ++i) {
-            for (int j = 0; j < n - 1; ++j) {
-                const std::uint32_t a = std::uint32_t(i * n + j);
-                const std::uint32_t b = std::uint32_t((i + 1) * n + j);
-                indices.insert(indices.end(), {a, b, a + 1, a + 1, b, b + 1});
+        // Block by block, so a pass can draw just the blocks it may see.
+        for (int bi = 0; bi < n - 1; bi += blockCells) {
+            for (int bj = 0; bj < n - 1; bj += blockCells) {
+                Block block;
+                block.indices.first = GLuint(indices.size());
+                block.low = vertices[std::size_t(bi * n + bj)].position;
+                block.high = block.low;
+                for (int i = bi; i < std::min(bi + blockCells, n - 1); ++i) {
+                    for (int j = bj; j < std::min(bj + blockCells, n - 1); ++j) {
+                        const std::uint32_t a = std::uint32_t(i * n + j);
+                        const std::uint32_t b = std::uint32_t((i + 1) * n + j);
+                        indices.insert(indices.end(), {a, b, a + 1, a + 1, b, b + 1});
+                        for (const std::uint32_t corner : {a, a + 1, b, b + 1}) {
+                            block.low = glm::min(block.low, vertices[corner].position);
+                            block.high = glm::max(block.high, vertices[corner].position);
+                        }
+                    }
+                }
+                block.indices.count = GLsizei(indices.size() - block.indices.first);
+                blocks.push_back(block);
             }
         }
     }
     buildModel(std::move(vertices), std::move(indices), textureFile);
+}
+
+void Terrain::draw(const render::Shader& shader, const render::ViewVolume* volume) const {
+    if (volume == nullptr || model == nullptr || model->meshes.size() != 1) {
+        SceneObject::draw(shader);
+        return;
+    }
+    // Blocks next to each other in the index list join into one draw.
+    std::vector<assets::Mesh::IndexRange> seen;
+    for (const Block& block : blocks) {
+        if (!volume->maySee(block.low, block.high, modelMatrix)) {
+            continue;
+        }
+        if (!seen.empty() && seen.back().first + GLuint(seen.back().count) == block.indices.first) {
+            seen.back().count += block.indices.count;
+        } else {
+            seen.push_back(block.indices);
+        }
+    }
+    uploadObjectUniforms(shader);
+    model->meshes.front().draw(shader, seen);
 }
 
 glm::vec3 Terrain::keepInside(const glm::vec3& point) const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "assets/Mesh.h"
+#include "render/ViewVolume.h"
 #include "scene/SceneObject.h"
 
 #include <glm/vec3.hpp>
@@ -23,6 +25,11 @@ public:
     // The same from other files (tests build small terrains of their own).
     Terrain(std::string heightmapFile, std::string textureFile);
 
+    // Draws the ground; with a `volume`, only the blocks of the grid it may
+    // see (most of the ground lies outside the shadow map's drawn part or
+    // behind the camera).
+    void draw(const render::Shader& shader, const render::ViewVolume* volume = nullptr) const;
+
     // Ground height at world x, z; 0 outside the square.
     float heightAt(float x, float z) const;
 
@@ -39,6 +46,16 @@ public:
     std::string textureFile = groundTexturePath;
     std::string heightmapFile = heightmapPath;
     std::vector<std::vector<float>> heights; // [image row][image column]
+
+    // The grid is indexed block by block, each block's triangles one run of
+    // the index list, with the box the block's ground lies in.
+    struct Block {
+        glm::vec3 low{0.0f};
+        glm::vec3 high{0.0f};
+        assets::Mesh::IndexRange indices;
+    };
+    static constexpr int blockCells = 16; // cells along a block's side
+    std::vector<Block> blocks;
 
 private:
     void loadHeightmap();
