@@ -135,7 +135,7 @@ void Game::initWindow(int argc, char** argv) {
     // Files and sounds are read from here on, while the window and the
     // context take their time.
     if (StartupLoader::enabled) {
-        loader = std::make_unique<StartupLoader>();
+        loader = std::make_unique<StartupLoader>(height);
     }
 
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);

@@ -4,6 +4,7 @@
 #include "assets/Model.h"
 #include "assets/Preload.h"
 #include "assets/Texture.h"
+#include "hud/TextRenderer.h"
 #include "scene/terrain/Terrain.h"
 #include "sound/MixerEngine.h"
 #include "sound/SoundManager.h"
@@ -82,7 +83,7 @@ void readFiles(Plan plan) {
 
 } // namespace
 
-StartupLoader::StartupLoader() {
+StartupLoader::StartupLoader(int windowHeight) {
     Plan plan;
     plan.heightmap = scene::terrain::Terrain::heightmapPath;
     plan.heightmapImage = promiseImage(plan.heightmap);
@@ -99,7 +100,16 @@ StartupLoader::StartupLoader() {
     sound::MixerEngine::settleDriverChoice();
     std::packaged_task<sound::PreparedSound()> prepare(sound::prepareSound);
     sound::promiseSound(prepare.get_future());
-    sound = std::thread(std::move(prepare));
+    // The font first: quick, and the HUD comes before the sound in start-up.
+    std::packaged_task<hud::GlyphSet()> rasterise(
+        [glyphHeight = hud::TextRenderer::pixelHeightFor(windowHeight)] {
+            return hud::TextRenderer::rasterise(hud::TextRenderer::fontFile, glyphHeight);
+        });
+    hud::TextRenderer::promise(rasterise.get_future());
+    sound = std::thread([rasterise = std::move(rasterise), prepare = std::move(prepare)]() mutable {
+        rasterise();
+        prepare();
+    });
 }
 
 StartupLoader::~StartupLoader() {

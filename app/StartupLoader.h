@@ -6,15 +6,17 @@ namespace pizzeria::app {
 
 // Reads the files start-up needs on two worker threads while the main thread
 // opens the window: one decodes the terrain's images and imports the models
-// with their textures, in the order start-up asks for them, the other opens
-// the audio device and decodes the sounds. The loaders on the main thread
-// take the results where they would have read the files (assets/Preload.h),
-// so every message and failure comes where and as it always did. No GL call
-// is made off the main thread.
+// with their textures, in the order start-up asks for them; the other
+// rasterises the HUD font, then opens the audio device and decodes the music.
+// The loaders on the main thread take the results where they would have read
+// the files (assets/Preload.h, TextRenderer, startSound), so every message
+// and failure comes where and as it always did. No GL call is made off the
+// main thread.
 class StartupLoader {
 public:
-    // Promises every file, then starts both workers.
-    StartupLoader();
+    // Promises every file, then starts both workers; the font is rasterised
+    // for a window `windowHeight` pixels high.
+    explicit StartupLoader(int windowHeight);
     // Waits for the workers.
     ~StartupLoader();
 

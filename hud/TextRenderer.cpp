@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <iostream>
+#include <mutex>
 #include <vector>
 
 namespace pizzeria::hud {
@@ -45,62 +46,108 @@ void TextRenderer::resize(int height) {
     loadGlyphs(glyphPixelHeight(height));
 }
 
-void TextRenderer::loadGlyphs(int pixelHeight) {
+namespace {
+
+std::mutex promisedLock;
+std::future<GlyphSet> promisedGlyphs;
+
+} // namespace
+
+int TextRenderer::pixelHeightFor(int windowHeight) {
+    return glyphPixelHeight(windowHeight);
+}
+
+GlyphSet TextRenderer::rasterise(const std::string& fontPath, int pixelHeight) {
+    GlyphSet set;
+    set.fontPath = fontPath;
+    set.pixelHeight = pixelHeight;
     FT_Library library = nullptr;
     if (FT_Init_FreeType(&library) != 0) {
-        std::cout << "ERROR FREETYPE: Could not init FreeType Library" << std::endl;
-        return;
+        set.messages.emplace_back("ERROR FREETYPE: Could not init FreeType Library");
+        return set;
     }
     FT_Face face = nullptr;
     if (FT_New_Face(library, fontPath.c_str(), 0, &face) != 0) {
         // Without a face no glyph can load: the text stays invisible, the game goes on.
-        std::cout << "ERROR FREETYPE: Failed to load font" << std::endl;
+        set.messages.emplace_back("ERROR FREETYPE: Failed to load font");
         FT_Done_FreeType(library);
-        return;
+        return set;
     }
+    set.faceLoaded = true;
     FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixelHeight));
-
-    // Glyph rows are tightly packed bytes. Left this way for every later upload.
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     for (int code = 0; code < 128; ++code) {
         if (FT_Load_Char(face, FT_ULong(code), FT_LOAD_RENDER) != 0) {
-            std::cout << "ERROR FREETYTPE: Failed to load Glyph" << std::endl;
+            set.messages.emplace_back("ERROR FREETYTPE: Failed to load Glyph");
             continue;
         }
         const FT_GlyphSlot slot = face->glyph;
-        const int width = int(slot->bitmap.width);
-        const int rows = int(slot->bitmap.rows);
-        std::vector<std::uint8_t> coverage(std::size_t(width) * std::size_t(rows));
-        for (int row = 0; row < rows; ++row) {
+        GlyphSet::Glyph glyph;
+        glyph.code = char(code);
+        glyph.width = int(slot->bitmap.width);
+        glyph.rows = int(slot->bitmap.rows);
+        glyph.left = slot->bitmap_left;
+        glyph.top = slot->bitmap_top;
+        glyph.advance = std::uint32_t(slot->advance.x);
+        glyph.coverage.resize(std::size_t(glyph.width) * std::size_t(glyph.rows));
+        for (int row = 0; row < glyph.rows; ++row) {
             const unsigned char* line =
                 slot->bitmap.buffer + std::ptrdiff_t(row) * slot->bitmap.pitch;
-            std::copy(line, line + width, coverage.begin() + std::ptrdiff_t(row) * width);
+            std::copy(line, line + glyph.width,
+                      glyph.coverage.begin() + std::ptrdiff_t(row) * glyph.width);
         }
+        // Most lines draw at a fifth of the raster size; plain bilinear
+        // sampling would skip texels there and leave ragged, uneven strokes.
+        // The chain is box-filtered here: the software renderer's
+        // glGenerateMipmap takes milliseconds per glyph.
+        glyph.mips = assets::buildMipChain(glyph.coverage.data(), glyph.width, glyph.rows, 1);
+        set.glyphs.push_back(std::move(glyph));
+    }
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
+    return set;
+}
+
+void TextRenderer::promise(std::future<GlyphSet> glyphs) {
+    const std::lock_guard<std::mutex> lock(promisedLock);
+    promisedGlyphs = std::move(glyphs);
+}
+
+void TextRenderer::loadGlyphs(int pixelHeight) {
+    std::future<GlyphSet> promised;
+    {
+        const std::lock_guard<std::mutex> lock(promisedLock);
+        promised = std::move(promisedGlyphs);
+    }
+    GlyphSet set;
+    if (promised.valid()) {
+        set = promised.get();
+    }
+    if (set.pixelHeight != pixelHeight || set.fontPath != fontPath) {
+        set = rasterise(fontPath, pixelHeight);
+    }
+    for (const std::string& message : set.messages) {
+        std::cout << message << std::endl;
+    }
+    if (!set.faceLoaded) {
+        return;
+    }
+    // Glyph rows are tightly packed bytes. Left this way for every later upload.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    for (const GlyphSet::Glyph& glyph : set.glyphs) {
         GLuint texture = 0;
         glGenTextures(1, &texture);
         glBindTexture(GL_TEXTURE_2D, texture);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RED, width, rows, 0, GL_RED, GL_UNSIGNED_BYTE,
-                     coverage.data());
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RED, glyph.width, glyph.rows, 0, GL_RED, GL_UNSIGNED_BYTE,
+                     glyph.coverage.data());
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-        // Most lines draw at a fifth of the raster size; plain bilinear sampling
-        // would skip texels there and leave ragged, uneven strokes. The chain
-        // is box-filtered here: the software renderer's glGenerateMipmap takes
-        // milliseconds per glyph.
-        if (width > 0 && rows > 0) {
-            assets::uploadMipChain(assets::buildMipChain(coverage.data(), width, rows, 1), GL_RED,
-                                   GL_RED);
-        }
+        assets::uploadMipChain(glyph.mips, GL_RED, GL_RED);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        characters[char(code)] = Character{texture,
-                                           {width, rows},
-                                           {slot->bitmap_left, slot->bitmap_top},
-                                           std::uint32_t(slot->advance.x)};
+        characters[glyph.code] =
+            Character{texture, {glyph.width, glyph.rows}, {glyph.left, glyph.top}, glyph.advance};
     }
     glBindTexture(GL_TEXTURE_2D, 0);
-    FT_Done_Face(face);
-    FT_Done_FreeType(library);
 }
 
 const Character& TextRenderer::glyph(char c) const {

@@ -5,10 +5,14 @@
 #include <GL/glew.h>
 #include <glm/glm.hpp>
 
+#include "assets/MipChain.h"
+
 #include <array>
 #include <cstdint>
+#include <future>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace pizzeria::hud {
 
@@ -18,6 +22,26 @@ struct Character {
     glm::ivec2 size{0, 0};     // bitmap width and rows in pixels
     glm::ivec2 bearing{0, 0};  // left offset from the pen, top offset above the baseline
     std::uint32_t advance = 0; // 26.6 fixed point, 1/64 pixel
+};
+
+// The font's glyphs rasterised on the CPU, ready to upload, with the lines
+// FreeType's failures print, in order.
+struct GlyphSet {
+    struct Glyph {
+        char code = 0;
+        int width = 0; // bitmap width and rows in pixels
+        int rows = 0;
+        int left = 0; // bearing: left of the pen, top above the baseline
+        int top = 0;
+        std::uint32_t advance = 0;          // 26.6 fixed point
+        std::vector<std::uint8_t> coverage; // rows tightly packed, top row first
+        std::vector<assets::MipLevel> mips; // box-filtered, below the bitmap
+    };
+    std::string fontPath;
+    int pixelHeight = 0;
+    bool faceLoaded = false; // FreeType started and read the font
+    std::vector<std::string> messages;
+    std::vector<Glyph> glyphs;
 };
 
 // Draws ASCII text over the frame: the glyphs 0..127 of one TrueType font are
@@ -58,7 +82,20 @@ public:
     std::map<char, Character> characters;
     GLuint vao = 0;
     GLuint vbo = 0;
-    const std::string fontPath = "Fonts/Hack-Regular.ttf";
+    static constexpr const char* fontFile = "Fonts/Hack-Regular.ttf";
+    const std::string fontPath = fontFile;
+
+    // The glyph height for a window `windowHeight` pixels high.
+    static int pixelHeightFor(int windowHeight);
+
+    // The CPU half of building the glyph table; prints nothing, safe on any
+    // thread.
+    static GlyphSet rasterise(const std::string& fontPath, int pixelHeight);
+
+    // Hands the next TextRenderer glyphs a start-up worker is rasterising; it
+    // waits for them, prints their messages where it would have printed its
+    // own, and uploads them, unless they are for another size or font.
+    static void promise(std::future<GlyphSet> glyphs);
 
 private:
     void loadGlyphs(int pixelHeight);

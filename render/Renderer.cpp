@@ -471,7 +471,7 @@ Renderer::Rect Renderer::shadowMapRegion() const {
 }
 
 ViewVolume Renderer::cameraVolume() const {
-    return {projection * view, glm::vec2(-1.0f), glm::vec2(1.0f)};
+    return {projection * view, glm::vec2(-1.0f), glm::vec2(1.0f), viewPosition};
 }
 
 ViewVolume Renderer::shadowVolume() const {
@@ -481,7 +481,7 @@ ViewVolume Renderer::shadowVolume() const {
         glm::vec2(shadowRegion.x + shadowRegion.width, shadowRegion.y + shadowRegion.height) /
             size * 2.0f -
         1.0f;
-    return {lightSpaceMatrix(), low, high};
+    return {lightSpaceMatrix(), low, high, lightPosition};
 }
 
 glm::mat4 Renderer::miniMapMatrix() {

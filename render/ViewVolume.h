@@ -15,6 +15,7 @@ struct ViewVolume {
     glm::mat4 clip{1.0f};
     glm::vec2 low{-1.0f};
     glm::vec2 high{1.0f};
+    glm::vec3 from{0.0f}; // where the pass looks from: what is nearer is drawn first
 
     // False only when every corner of every box of `model` under
     // `modelMatrix` lies outside one and the same side of the volume. A

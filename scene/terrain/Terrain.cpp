@@ -92,16 +92,26 @@ void Terrain::draw(const render::Shader& shader, const render::ViewVolume* volum
         SceneObject::draw(shader);
         return;
     }
-    // Blocks next to each other in the index list join into one draw.
-    std::vector<assets::Mesh::IndexRange> seen;
+    // Nearest first: ground behind a hill then fails the depth test before
+    // it is shaded. Blocks next to each other in that order and in the index
+    // list join into one draw.
+    std::vector<std::pair<float, const Block*>> order;
+    const glm::vec3 from = glm::vec3(glm::inverse(modelMatrix) * glm::vec4(volume->from, 1.0f));
     for (const Block& block : blocks) {
-        if (!volume->maySee(block.low, block.high, modelMatrix)) {
-            continue;
+        if (volume->maySee(block.low, block.high, modelMatrix)) {
+            const glm::vec3 nearest = glm::clamp(from, block.low, block.high);
+            order.emplace_back(glm::length(nearest - from), &block);
         }
-        if (!seen.empty() && seen.back().first + GLuint(seen.back().count) == block.indices.first) {
-            seen.back().count += block.indices.count;
+    }
+    std::sort(order.begin(), order.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<assets::Mesh::IndexRange> seen;
+    for (const auto& entry : order) {
+        const assets::Mesh::IndexRange& run = entry.second->indices;
+        if (!seen.empty() && seen.back().first + GLuint(seen.back().count) == run.first) {
+            seen.back().count += run.count;
         } else {
-            seen.push_back(block.indices);
+            seen.push_back(run);
         }
     }
     uploadObjectUniforms(shader);

@@ -54,7 +54,7 @@ public:
         glm::vec3 high{0.0f};
         assets::Mesh::IndexRange indices;
     };
-    static constexpr int blockCells = 16; // cells along a block's side
+    static constexpr int blockCells = 8; // cells along a block's side
     std::vector<Block> blocks;
 
 private:
