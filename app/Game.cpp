@@ -59,9 +59,9 @@ void onFramebufferSizeEvent(GLFWwindow* window, int width, int height) {
     }
 }
 
-void onFocusEvent(GLFWwindow* /*window*/, int focused) {
-    if (focused == GLFW_FALSE && inputHandler) {
-        inputHandler->onWindowAway();
+void onFocusEvent(GLFWwindow* window, int focused) {
+    if (auto* owner = static_cast<Game*>(glfwGetWindowUserPointer(window))) {
+        owner->onFocusChanged(focused == GLFW_TRUE);
     }
 }
 
@@ -290,10 +290,25 @@ void Game::run() {
     }
 }
 
+void Game::onFocusChanged(bool focused) {
+    windowFocused = focused;
+    awayFor = 0.0f;
+}
+
 int Game::advance(float frame) {
     if (gameSettings.newRoundRequested) {
         gameSettings.newRoundRequested = false;
         startNewRound();
+    }
+    // Focus moving between windows can leave for a moment and come straight
+    // back (a focus handed over by a tool, a pointer passing); only a loss that
+    // lasts pauses the game.
+    if (!windowFocused && awayFor >= 0.0f) {
+        awayFor += frame;
+        if (awayFor >= focusGrace && inputHandler) {
+            inputHandler->onWindowAway();
+            awayFor = -1.0f; // once per loss
+        }
     }
     frameSeconds = frame;
     const int steps = frameClock.advance(double(frame));

@@ -48,6 +48,10 @@ public:
     // music as a game starts them; the cook stays where he stands.
     void startNewRound();
 
+    // The window's focus events: a loss that lasts focusGrace seconds pauses a
+    // running game.
+    void onFocusChanged(bool focused);
+
     // Follows a new framebuffer size: viewport, render targets, projection
     // and HUD layout. Sizes of zero (a minimised window) are ignored.
     void resize(int newWidth, int newHeight);
@@ -84,6 +88,9 @@ public:
     float frameSeconds = 0.0f; // real length of the frame being played, for the frame-rate line
     int pizzasDelivered = 0;   // completed orders paid in this game
     std::unique_ptr<StartupLoader> loader; // reads files while the window opens
+    static constexpr float focusGrace = 0.25f;
+    bool windowFocused = true; // as the last focus event said
+    float awayFor = 0.0f;      // real seconds since the focus went; negative once handled
 
 private:
     void initWindow(int argc, char** argv);
