@@ -6,7 +6,6 @@
 #include "assets/Texture.h"
 #include "hud/TextRenderer.h"
 #include "scene/terrain/Terrain.h"
-#include "sound/MixerEngine.h"
 #include "sound/SoundManager.h"
 
 #include <future>
@@ -84,6 +83,10 @@ void readFiles(Plan plan) {
 } // namespace
 
 StartupLoader::StartupLoader(int windowHeight) {
+    // First, while this is the only thread: SDL may start a helper process
+    // as the device opens (see openSound).
+    sound::PreparedSound opened = sound::openSound();
+
     Plan plan;
     plan.heightmap = scene::terrain::Terrain::heightmapPath;
     plan.heightmapImage = promiseImage(plan.heightmap);
@@ -97,18 +100,20 @@ StartupLoader::StartupLoader(int windowHeight) {
     }
     files = std::thread(readFiles, std::move(plan));
 
-    sound::MixerEngine::settleDriverChoice();
-    std::packaged_task<sound::PreparedSound()> prepare(sound::prepareSound);
-    sound::promiseSound(prepare.get_future());
     // The font first: quick, and the HUD comes before the sound in start-up.
     std::packaged_task<hud::GlyphSet()> rasterise(
         [glyphHeight = hud::TextRenderer::pixelHeightFor(windowHeight)] {
             return hud::TextRenderer::rasterise(hud::TextRenderer::fontFile, glyphHeight);
         });
     hud::TextRenderer::promise(rasterise.get_future());
-    sound = std::thread([rasterise = std::move(rasterise), prepare = std::move(prepare)]() mutable {
+    std::packaged_task<sound::PreparedSound()> decode([opened = std::move(opened)]() mutable {
+        sound::decodeMusic(opened);
+        return std::move(opened);
+    });
+    sound::promiseSound(decode.get_future());
+    sound = std::thread([rasterise = std::move(rasterise), decode = std::move(decode)]() mutable {
         rasterise();
-        prepare();
+        decode();
     });
 }
 

@@ -7,7 +7,8 @@ namespace pizzeria::app {
 // Reads the files start-up needs on two worker threads while the main thread
 // opens the window: one decodes the terrain's images and imports the models
 // with their textures, in the order start-up asks for them; the other
-// rasterises the HUD font, then opens the audio device and decodes the music.
+// rasterises the HUD font, then decodes the music into the audio device
+// opened just before.
 // The loaders on the main thread take the results where they would have read
 // the files (assets/Preload.h, TextRenderer, startSound), so every message
 // and failure comes where and as it always did. No GL call is made off the

@@ -39,18 +39,22 @@ PreparedSound::PreparedSound(PreparedSound&&) noexcept = default;
 PreparedSound& PreparedSound::operator=(PreparedSound&&) noexcept = default;
 PreparedSound::~PreparedSound() = default;
 
-PreparedSound prepareSound() {
-    PreparedSound prepared;
-    prepared.engine = MixerEngine::open(prepared.warning);
+PreparedSound openSound() {
+    MixerEngine::settleDriverChoice();
+    PreparedSound opened;
+    opened.engine = MixerEngine::open(opened.warning);
+    return opened;
+}
+
+void decodeMusic(PreparedSound& opened) {
     // Only the music: start-up always decoded it. Effects wait for their
     // first play as they always did, so a damaged one is still only heard
     // of (the decoder's own notes) when it plays.
-    if (prepared.engine) {
+    if (opened.engine) {
         for (const char* file : kMusicFiles) {
-            prepared.engine->preload(kSoundFolder + std::string(file));
+            opened.engine->preload(kSoundFolder + std::string(file));
         }
     }
-    return prepared;
 }
 
 void promiseSound(std::future<PreparedSound> prepared) {

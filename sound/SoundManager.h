@@ -31,9 +31,15 @@ struct PreparedSound {
     std::string warning;
 };
 
-// Opens the audio device and decodes both music tracks; safe on a worker
-// thread, reports nothing of its own.
-PreparedSound prepareSound();
+// Opens the audio device, without a word: what it has to say is left in the
+// result's warning. On the main thread while no other thread runs: SDL may
+// start a helper process there, and a child forked beside busy threads can
+// find a lock held for ever.
+PreparedSound openSound();
+
+// Decodes both music tracks into `opened`'s engine; safe on a worker thread,
+// reports nothing of its own.
+void decodeMusic(PreparedSound& opened);
 
 // Hands startSound the engine a worker is preparing; it waits for it there.
 void promiseSound(std::future<PreparedSound> prepared);
