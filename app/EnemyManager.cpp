@@ -51,17 +51,11 @@ void EnemyManager::hitAll() {
 }
 
 void EnemyManager::draw(const render::Shader& shader, const render::ViewVolume* volume) const {
-    const auto drawIfSeen = [&](const auto& enemy) {
-        if (volume == nullptr || enemy->model == nullptr || !enemy->children.empty() ||
-            volume->maySee(*enemy->model, enemy->modelMatrix)) {
-            enemy->draw(shader);
-        }
-    };
     for (const auto& enemy : live) {
-        drawIfSeen(enemy);
+        enemy->draw(shader, volume);
     }
     for (const auto& enemy : dying) {
-        drawIfSeen(enemy);
+        enemy->draw(shader, volume);
     }
 }
 

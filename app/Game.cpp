@@ -493,7 +493,6 @@ void Game::drawMiniMapMarks() {
         enemy->draw(map);
         renderer->drawMapMark(map, MapMark::Enemy, enemy->position, 0.0f);
     }
-    renderer->useMapColor(map, MapMark::Enemy);
     for (const auto& enemy : enemies->dying) {
         enemy->draw(map);
     }

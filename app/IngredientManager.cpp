@@ -91,17 +91,11 @@ void IngredientManager::update(float dt) {
 }
 
 void IngredientManager::draw(const render::Shader& shader, const render::ViewVolume* volume) const {
-    const auto drawIfSeen = [&](const auto& ingredient) {
-        if (volume == nullptr || ingredient->model == nullptr || !ingredient->children.empty() ||
-            volume->maySee(*ingredient->model, ingredient->modelMatrix)) {
-            ingredient->draw(shader);
-        }
-    };
     for (const auto& ingredient : live) {
-        drawIfSeen(ingredient);
+        ingredient->draw(shader, volume);
     }
     for (const auto& ingredient : dying) {
-        drawIfSeen(ingredient);
+        ingredient->draw(shader, volume);
     }
 }
 

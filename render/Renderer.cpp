@@ -561,9 +561,10 @@ constexpr GLsizei arrowVertices = 3;
 struct MarkLook {
     glm::vec3 color;
     float size; // disc radius, or the arrow's length from its middle to its tip
-    // A unit of the terrain is under a pixel of the inset at 800 x 600: marks
-    // are several units across to be read there.
 };
+
+// A unit of the terrain is under a pixel of the inset at 800 x 600: marks are
+// several units across to be read there.
 
 MarkLook markLook(MapMark mark) {
     switch (mark) {

@@ -2,6 +2,9 @@
 
 #include "assets/Model.h"
 
+#include <algorithm>
+#include <array>
+
 namespace pizzeria::render {
 
 namespace {
@@ -25,6 +28,20 @@ unsigned outsideSides(const ViewVolume& volume, const glm::vec4& p) {
     return outside;
 }
 
+// False only when every one of `corners` under `toClip` lies outside one
+// and the same side of the volume.
+template <typename Corners>
+bool anyInside(const ViewVolume& volume, const glm::mat4& toClip, const Corners& corners) {
+    unsigned outsideAll = 0x3f;
+    for (const glm::vec3& corner : corners) {
+        outsideAll &= outsideSides(volume, toClip * glm::vec4(corner, 1.0f));
+        if (outsideAll == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 bool ViewVolume::maySee(const assets::Model& model, const glm::mat4& modelMatrix) const {
@@ -32,28 +49,18 @@ bool ViewVolume::maySee(const assets::Model& model, const glm::mat4& modelMatrix
         return true;
     }
     const glm::mat4 toClip = clip * modelMatrix;
-    unsigned outsideAll = 0x3f;
-    for (const auto& box : model.boundingMeshes) {
-        for (const glm::vec3& corner : box->corners()) {
-            outsideAll &= outsideSides(*this, toClip * glm::vec4(corner, 1.0f));
-            if (outsideAll == 0) {
-                return true;
-            }
-        }
-    }
-    return false;
+    return std::any_of(model.boundingMeshes.begin(), model.boundingMeshes.end(),
+                       [&](const auto& box) { return anyInside(*this, toClip, box->corners()); });
 }
 
 bool ViewVolume::maySee(const glm::vec3& low, const glm::vec3& high,
                         const glm::mat4& modelMatrix) const {
-    const glm::mat4 toClip = clip * modelMatrix;
-    unsigned outsideAll = 0x3f;
-    for (int i = 0; i < 8 && outsideAll != 0; ++i) {
-        const glm::vec3 corner(i & 1 ? high.x : low.x, i & 2 ? high.y : low.y,
-                               i & 4 ? high.z : low.z);
-        outsideAll &= outsideSides(*this, toClip * glm::vec4(corner, 1.0f));
+    std::array<glm::vec3, 8> corners;
+    for (int i = 0; i < 8; ++i) {
+        corners[std::size_t(i)] = {i & 1 ? high.x : low.x, i & 2 ? high.y : low.y,
+                                   i & 4 ? high.z : low.z};
     }
-    return outsideAll == 0;
+    return anyInside(*this, clip * modelMatrix, corners);
 }
 
 } // namespace pizzeria::render

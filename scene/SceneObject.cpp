@@ -2,6 +2,7 @@
 
 #include "app/ModelCache.h"
 #include "render/Shader.h"
+#include "render/ViewVolume.h"
 
 #include <glm/gtc/type_ptr.hpp>
 
@@ -14,7 +15,11 @@ void SceneObject::update(float /*dt*/) {}
 void SceneObject::followParent(float /*dt*/, float /*parentYaw*/,
                                const glm::mat4& /*parentModelMatrix*/) {}
 
-void SceneObject::draw(const render::Shader& shader) const {
+void SceneObject::draw(const render::Shader& shader, const render::ViewVolume* volume) const {
+    if (volume != nullptr && model != nullptr && children.empty() &&
+        !volume->maySee(*model, modelMatrix)) {
+        return;
+    }
     uploadObjectUniforms(shader);
     if (model != nullptr) {
         model->draw(shader);

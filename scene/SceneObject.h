@@ -13,7 +13,8 @@
 
 namespace pizzeria::render {
 class Shader;
-}
+struct ViewVolume;
+} // namespace pizzeria::render
 
 namespace pizzeria::scene {
 
@@ -44,8 +45,10 @@ public:
     virtual void followParent(float dt, float parentYaw, const glm::mat4& parentModelMatrix);
 
     // Uploads "model" and the material to the current program, draws the
-    // model, then the children depth first with the same program.
-    void draw(const render::Shader& shader) const;
+    // model, then the children depth first with the same program. With a
+    // `volume`, an object it cannot see is skipped; one with parts is always
+    // drawn, as its boxes do not hold them.
+    void draw(const render::Shader& shader, const render::ViewVolume* volume = nullptr) const;
 
     // The uploads of draw: "model" and the material.
     void uploadObjectUniforms(const render::Shader& shader) const;
