@@ -17,15 +17,10 @@ namespace {
 
 const Character emptyCharacter{};
 
-// FreeType treats a zero size as "unset"; a tiny window still gets 1 pixel.
-int glyphPixelHeight(int windowHeight) {
-    return std::max(1, int(windowHeight * 0.15));
-}
-
 } // namespace
 
 TextRenderer::TextRenderer(int height) {
-    loadGlyphs(glyphPixelHeight(height));
+    loadGlyphs(pixelHeightFor(height));
 
     glGenVertexArrays(1, &vao);
     glGenBuffers(1, &vbo);
@@ -43,7 +38,7 @@ void TextRenderer::resize(int height) {
         glDeleteTextures(1, &entry.second.textureId);
     }
     characters.clear();
-    loadGlyphs(glyphPixelHeight(height));
+    loadGlyphs(pixelHeightFor(height));
 }
 
 namespace {
@@ -54,7 +49,8 @@ std::future<GlyphSet> promisedGlyphs;
 } // namespace
 
 int TextRenderer::pixelHeightFor(int windowHeight) {
-    return glyphPixelHeight(windowHeight);
+    // FreeType treats a zero size as "unset"; a tiny window still gets 1 pixel.
+    return std::max(1, int(windowHeight * 0.15));
 }
 
 GlyphSet TextRenderer::rasterise(const std::string& fontPath, int pixelHeight) {
