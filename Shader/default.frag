@@ -32,6 +32,7 @@ uniform float celShading;
 // Compares with less-or-equal and filters linearly (the renderer's sampler):
 // a fetch is the lit share of the 2 x 2 texels around it.
 uniform sampler2DShadow shadowMap;
+uniform vec4 shadowRegion; // the drawn part of the map: low corner, high corner
 
 // Fraction of the light blocked, 0 (lit) to 1 (shadowed).
 float shadowFactor(float cosTheta)
@@ -42,6 +43,10 @@ float shadowFactor(float cosTheta)
     // Off the map the edge fade below is zero anyway: skip the lookups (the
     // sky, far ground).
     if (any(lessThanEqual(coords.xy, vec2(0.0))) || any(greaterThanEqual(coords.xy, vec2(1.0))))
+        return 0.0;
+    // Only a region of the map is drawn each frame; past it lies old depth.
+    // What the camera sees of the ground and its walkers never reads there.
+    if (any(lessThan(coords.xy, shadowRegion.xy)) || any(greaterThan(coords.xy, shadowRegion.zw)))
         return 0.0;
     // Facing away from the light: diffuse is zero already, and the map's
     // precision there is no better than the bias.

@@ -20,4 +20,8 @@ int FrameClock::advance(double frameSeconds) {
     return int(due);
 }
 
+double FrameClock::share() const {
+    return std::clamp(pending / step, 0.0, 1.0);
+}
+
 } // namespace pizzeria::app

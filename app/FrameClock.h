@@ -15,6 +15,10 @@ public:
     // now; time short of a whole step is kept for the next frame.
     int advance(double frameSeconds);
 
+    // How far real time has gone into the next step, from 0 to 1: the share
+    // of the last step a frame drawn now shows.
+    double share() const;
+
     // Real time not stepped yet. It starts with one step, so that the first
     // frame, however short, is drawn with the world placed.
     double pending = step;

@@ -281,7 +281,7 @@ void Game::run() {
         last = now;
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         advance(frame);
-        render();
+        render(float(frameClock.share()));
         glfwPollEvents();
         glfwSwapBuffers(window);
         if (glGetError() != GL_NO_ERROR) {
@@ -338,11 +338,8 @@ void Game::startNewRound() {
 
 void Game::update(float dt) {
     clearCollisionList();
+    keepPoses();
     inputHandler->update(dt);
-    renderer->view = camera->view;
-    renderer->projection = camera->projection;
-    renderer->viewPosition = camera->position;
-    renderer->viewDirection = camera->front;
     if (!gameSettings.gameRunning) {
         return; // paused or over: the cook still walks, nothing else moves
     }
@@ -366,7 +363,12 @@ void Game::runClock(float dt) {
         return;
     }
     shownSeconds = int(second);
-    hud->setFps(hud::Hud::frameRate(frameSeconds)); // the real rate, not the step's
+    // The real rate, not the step's; a stall (a frame over a second, as after
+    // a pause) or a frame too short to time keeps the last real figure.
+    const int rate = hud::Hud::frameRate(frameSeconds);
+    if (rate > 0 && rate < hud::Hud::maxFrameRate) {
+        hud->setFps(rate);
+    }
     if (std::rand() % 5 == 0 && ingredients->live.size() <= 20) {
         ingredients->spawn(ingredients->allKinds[std::size_t(std::rand() % 8)]);
     }
@@ -431,7 +433,34 @@ void Game::checkGameOver() {
     hud->playing = false;
 }
 
-void Game::render() {
+// Frames fall between world steps: each shows every object and the camera
+// the share of the last step that has passed in real time.
+void Game::keepPoses() {
+    mainCharacter->keepPose();
+    for (const auto& list : {&ingredients->live, &ingredients->dying}) {
+        for (const auto& ingredient : *list) {
+            ingredient->keepPose();
+        }
+    }
+    for (const auto& list : {&enemies->live, &enemies->dying}) {
+        for (const auto& enemy : *list) {
+            enemy->keepPose();
+        }
+    }
+    skyBox->keepPose();
+}
+
+void Game::placeFrame(float share) {
+    scene::SceneObject::drawShare = share;
+    inputHandler->placeCamera(share);
+    renderer->view = camera->view;
+    renderer->projection = camera->projection;
+    renderer->viewPosition = camera->position;
+    renderer->viewDirection = camera->front;
+}
+
+void Game::render(float share) {
+    placeFrame(share);
     if (gameSettings.shadowsEnabled) {
         currentShader = renderer->useShader("shadowmap");
         mainCharacter->draw(*currentShader);
@@ -474,6 +503,10 @@ void Game::render() {
 void Game::drawMiniMapMarks() {
     const render::Shader& map = *currentShader;
     using render::MapMark;
+    const float share = scene::SceneObject::drawShare;
+    const auto drawnAt = [share](const scene::SceneObject& object) {
+        return glm::vec3(object.poseAt(share)[3]);
+    };
     renderer->useMapColor(map, MapMark::Cook);
     mainCharacter->draw(map);
     const std::vector<int>& order = ingredients->order;
@@ -482,7 +515,7 @@ void Game::drawMiniMapMarks() {
         const MapMark mark = wanted ? MapMark::Wanted : MapMark::Other;
         renderer->useMapColor(map, mark);
         ingredient->draw(map);
-        renderer->drawMapMark(map, mark, ingredient->position, 0.0f);
+        renderer->drawMapMark(map, mark, drawnAt(*ingredient), 0.0f);
     }
     renderer->useMapColor(map, MapMark::Other);
     for (const auto& ingredient : ingredients->dying) {
@@ -491,13 +524,14 @@ void Game::drawMiniMapMarks() {
     renderer->useMapColor(map, MapMark::Enemy);
     for (const auto& enemy : enemies->live) {
         enemy->draw(map);
-        renderer->drawMapMark(map, MapMark::Enemy, enemy->position, 0.0f);
+        renderer->drawMapMark(map, MapMark::Enemy, drawnAt(*enemy), 0.0f);
     }
     for (const auto& enemy : enemies->dying) {
         enemy->draw(map);
     }
-    // Last, so that it lies over every other mark.
-    renderer->drawMapMark(map, MapMark::Cook, mainCharacter->position, mainCharacter->yaw);
+    // Last, so that it lies over every other mark; turned as he is drawn.
+    const glm::mat4 cook = mainCharacter->poseAt(share);
+    renderer->drawMapMark(map, MapMark::Cook, glm::vec3(cook[3]), std::atan2(cook[2].x, cook[2].z));
 }
 
 void Game::drawPopulations(const render::ViewVolume* volume) {

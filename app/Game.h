@@ -56,8 +56,13 @@ public:
     // and HUD layout. Sizes of zero (a minimised window) are ignored.
     void resize(int newWidth, int newHeight);
 
-    // The frame's render passes, in their fixed order.
-    void render();
+    // Places the camera and the drawn poses `share` of the way through the
+    // last world step (0 its start, 1 its end) and gives the renderer the view.
+    void placeFrame(float share);
+
+    // The frame's render passes, in their fixed order, `share` of the way
+    // through the last world step.
+    void render(float share = 1.0f);
 
     int width = 1200;
     int height = 800;
@@ -97,6 +102,7 @@ private:
     void adoptFramebufferSize();
     void readCommandLine(int argc, char** argv);
     void init();
+    void keepPoses();
     void runClock(float dt);
     void runEnemyWaves(float dt);
     void payOrCharge();

@@ -3,6 +3,7 @@
 #include "app/GameSettings.h"
 #include "app/Screenshot.h"
 #include "render/Camera.h"
+#include "scene/PoseBlend.h"
 #include "scene/maincharacter/MainCharacter.h"
 #include "scene/terrain/Terrain.h"
 #include "sound/SoundManager.h"
@@ -225,40 +226,82 @@ void InputHandler::onMouseMove(double x, double y) {
 namespace pizzeria::app {
 
 void InputHandler::update(float dt) {
+    eyeBeforeStep = camera->position;
     if (!gameSettings.godMode) {
+        feetBeforeStep = mainCharacter->position;
+        const float orbitBefore = orbitAngle();
         if (yaw != 0.0f) {
             yaw = mainCharacter->alignToCamera(yaw);
         }
         mainCharacter->update(dt);
-        follow();
+        turnInStep = scene::shorterTurn(orbitAngle() - orbitBefore);
+        follow(mainCharacter->position, orbitAngle());
     } else {
         camera->front = glm::normalize(glm::vec3(std::cos(yaw), std::sin(pitch), std::sin(yaw)));
     }
     camera->update(dt);
 }
 
-// The camera orbits at the cook's facing minus the pending yaw, `distance`
-// away and above him, looking at him.
-void InputHandler::follow() {
-    const glm::vec3 p = mainCharacter->position;
-    const float a = mainCharacter->yaw - yaw;
+void InputHandler::placeCamera(float share) {
+    share = std::clamp(share, 0.0f, 1.0f);
+    if (!gameSettings.godMode) {
+        const glm::vec3 feet = glm::mix(feetBeforeStep, mainCharacter->position, share);
+        follow(feet, orbitAngle() - (1.0f - share) * turnInStep);
+        camera->updateMatrices();
+        return;
+    }
+    // The free camera: the view turns with the mouse now, the flight is drawn
+    // part of the way through its last step.
+    const glm::vec3 stepped = camera->position;
+    camera->front = glm::normalize(glm::vec3(std::cos(yaw), std::sin(pitch), std::sin(yaw)));
+    camera->position = glm::mix(eyeBeforeStep, stepped, share);
+    camera->updateMatrices();
+    camera->position = stepped;
+}
+
+float InputHandler::orbitAngle() const {
+    return mainCharacter->yaw - yaw;
+}
+
+// The camera orbits a point `orbitLift` over the cook's feet at `orbitAngle`,
+// `distance` away and above it, and looks over his head at the ground
+// `aimAhead` in front of him: the player sees where he walks, and the cook.
+void InputHandler::follow(const glm::vec3& feet, float angle) {
+    const glm::vec3 pivot = feet + glm::vec3(0.0f, orbitLift, 0.0f);
     const float h = std::cos(pitch) * distance;
     camera->position =
-        glm::vec3(p.x - std::sin(a) * h, p.y - std::sin(pitch) * distance, p.z - std::cos(a) * h);
-    keepCameraAboveGround();
-    camera->front = glm::normalize(p - camera->position);
+        glm::vec3(pivot.x - std::sin(angle) * h, pivot.y - std::sin(pitch) * distance,
+                  pivot.z - std::cos(angle) * h);
+    keepCameraAboveGround(feet);
+    const glm::vec3 ahead(std::sin(angle), 0.0f, std::cos(angle));
+    aimAt(feet + ahead * aimAhead);
+}
+
+// The camera's view looks a fixed lift above `front`; the front is chosen so
+// that the view passes through `target`.
+void InputHandler::aimAt(const glm::vec3& target) {
+    const glm::vec3 toTarget = target - camera->position;
+    if (!(glm::length(toTarget) > 1e-4f)) {
+        return;
+    }
+    const glm::vec3 d = glm::normalize(toTarget);
+    const glm::vec3 lift = render::Camera::viewLift;
+    // |k d - lift| = 1, the larger root: front = k d - lift keeps unit length.
+    const float along = glm::dot(d, lift);
+    const float k = along + std::sqrt(along * along + 1.0f - glm::dot(lift, lift));
+    camera->front = glm::normalize(k * d - lift);
 }
 
 // On a slope the orbit can reach into the hill behind the cook, and a crest
 // between them can hide him: the camera rises until the ground under it and
 // under the line of sight to the cook is clear.
-void InputHandler::keepCameraAboveGround() {
+void InputHandler::keepCameraAboveGround(const glm::vec3& feet) {
     const scene::terrain::Terrain* ground = mainCharacter->terrain;
     if (ground == nullptr) {
         return;
     }
     glm::vec3& eye = camera->position;
-    const glm::vec3 cook = mainCharacter->position + glm::vec3(0.0f, cookEyeLevel, 0.0f);
+    const glm::vec3 cook = feet + glm::vec3(0.0f, cookEyeLevel, 0.0f);
     float lowest = ground->heightAt(eye.x, eye.z) + cameraClearance;
     for (int k = 1; k < sightSamples; ++k) {
         // The line from the cook to the eye, a fraction t of the way out.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <glm/vec3.hpp>
+
 #include <memory>
 
 struct GLFWwindow;
@@ -43,10 +45,15 @@ public:
     // it, and waits for F1, so nobody loses money while away.
     void onWindowAway();
 
-    // Once per frame, also while paused: hands the mouse turn to the walking
-    // cook, updates him and places the camera behind him; in god mode only
-    // aims the free camera. Then the camera builds its matrices.
+    // Once per world step, also while paused: hands the mouse turn to the
+    // walking cook, updates him and places the camera behind him; in god mode
+    // only aims the free camera. Then the camera builds its matrices.
     void update(float dt);
+
+    // Before each frame is drawn: places the camera `share` of the way through
+    // the last world step (1 is where the step left it), with the view turned
+    // by every mouse move so far, and builds its matrices.
+    void placeCamera(float share);
 
     GLFWwindow* window = nullptr;
     render::Camera* camera = nullptr;
@@ -58,12 +65,21 @@ public:
     bool firstMouse = true;
     float distance = 7.0f;     // camera to cook
     float sensitivity = 0.07f; // degrees per pixel
+    float orbitLift = 3.5f;    // the orbit's centre over the cook's feet
+    float aimAhead = 10.0f;    // the camera looks at the ground this far before him
 
 private:
     void onKeyPress(GLFWwindow* window, int key);
     void setKeyTables(int key, bool down);
-    void follow();
-    void keepCameraAboveGround();
+    float orbitAngle() const;
+    void follow(const glm::vec3& feet, float angle);
+    void aimAt(const glm::vec3& target);
+    void keepCameraAboveGround(const glm::vec3& feet);
+
+    // Where the last world step started, for the frames drawn after it.
+    glm::vec3 feetBeforeStep{0.0f};
+    glm::vec3 eyeBeforeStep{0.0f};
+    float turnInStep = 0.0f; // the orbit's turn in the last step, without the mouse
 };
 
 // The process-wide holder; the window callbacks reach the handler through it.

@@ -6,6 +6,7 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <iostream>
 #include <mutex>
@@ -109,6 +110,7 @@ void TextRenderer::promise(std::future<GlyphSet> glyphs) {
 }
 
 void TextRenderer::loadGlyphs(int pixelHeight) {
+    glyphPixels = pixelHeight;
     std::future<GlyphSet> promised;
     {
         const std::lock_guard<std::mutex> lock(promisedLock);
@@ -171,9 +173,20 @@ float TextRenderer::advance(const Character& ch, float scale) {
 void TextRenderer::renderText(const render::Shader& shader, const std::string& text, float x,
                               float y, float scale, glm::vec3 color) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glUniform3f(glGetUniformLocation(shader.program, "textureColor"), color.r, color.g, color.b);
     glActiveTexture(GL_TEXTURE0);
     glBindVertexArray(vao);
+    // A dark copy down and to the right keeps the text readable over a white
+    // scene (the occlusion view, the moon).
+    const float drop = std::max(1.0f, std::round(float(glyphPixels) * scale / 12.0f));
+    drawRun(shader, text, x + drop, y - drop, scale, shadowColor);
+    drawRun(shader, text, x, y, scale, color);
+    glBindVertexArray(0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+void TextRenderer::drawRun(const render::Shader& shader, const std::string& text, float x, float y,
+                           float scale, glm::vec3 color) {
+    glUniform3f(glGetUniformLocation(shader.program, "textureColor"), color.r, color.g, color.b);
     for (const char c : text) {
         const Character& ch = glyph(c);
         const Quad vertices = quad(ch, x, y, scale);
@@ -184,8 +197,6 @@ void TextRenderer::renderText(const render::Shader& shader, const std::string& t
         glDrawArrays(GL_TRIANGLES, 0, 6);
         x += advance(ch, scale);
     }
-    glBindVertexArray(0);
-    glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 } // namespace pizzeria::hud

@@ -65,7 +65,7 @@ public:
     TextRenderer& operator=(const TextRenderer&) = delete;
 
     // Draws `text` with its baseline starting at window pixel (x, y), glyphs scaled by
-    // `scale`, in `color`; `shader` is the current "text" program.
+    // `scale`, in `color` over a dark drop shadow; `shader` is the current "text" program.
     virtual void renderText(const render::Shader& shader, const std::string& text, float x, float y,
                             float scale, glm::vec3 color);
 
@@ -99,6 +99,11 @@ public:
 
 private:
     void loadGlyphs(int pixelHeight);
+    void drawRun(const render::Shader& shader, const std::string& text, float x, float y,
+                 float scale, glm::vec3 color);
+
+    int glyphPixels = 0; // the rasterised glyph height
+    static constexpr glm::vec3 shadowColor{0.0f, 0.0f, 0.0f};
 };
 
 } // namespace pizzeria::hud

@@ -43,8 +43,7 @@ void Camera::freeFly(float dt) {
 }
 
 void Camera::updateMatrices() {
-    // Aim a little above the followed point so the cook sits low in the frame.
-    view = glm::lookAt(position, position + front + glm::vec3(0.0f, 0.3f, 0.0f), up);
+    view = glm::lookAt(position, position + front + viewLift, up);
 
     // A minimised full-screen window reports 0 x 0; its aspect would divide by
     // zero, and nothing is seen anyway, so the last projection stays.

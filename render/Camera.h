@@ -38,6 +38,8 @@ public:
     glm::vec3 position{0.0f, 2.0f, 5.0f};
     glm::vec3 front{0.0f, 0.0f, -1.0f}; // kept unit length by its writers
     glm::vec3 up{0.0f, 1.0f, 0.0f};
+    // The view looks this far above `front`, so a followed point sits low in the frame.
+    static constexpr glm::vec3 viewLift{0.0f, 0.3f, 0.0f};
     float fov = 45.0f; // read as radians by the projection, see updateMatrices
     float freeFlySpeed = 30.0f;
     int windowWidth = 0;

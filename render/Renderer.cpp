@@ -250,6 +250,7 @@ Shader* Renderer::useShader(const std::string& name) {
             // Compared and filtered by the sampler; the texture itself stays
             // nearest and plain for the debug view.
             glBindSampler(1, shadowSampler);
+            useShadowRegion(shader);
         } else {
             glViewport(0, 0, shadowWidth, shadowHeight);
             glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer);
@@ -474,6 +475,20 @@ ViewVolume Renderer::cameraVolume() const {
     return {projection * view, glm::vec2(-1.0f), glm::vec2(1.0f), viewPosition};
 }
 
+void Renderer::useShadowRegion(const Shader& shader) const {
+    // Lookups reach this many texels past the point looked up (the filter
+    // two, the normal offset one): points closer to the region's edge would
+    // read depth left from older frames.
+    constexpr float reach = 3.0f;
+    const glm::vec2 size{float(shadowWidth), float(shadowHeight)};
+    const glm::vec2 low = (glm::vec2(shadowRegion.x, shadowRegion.y) + reach) / size;
+    const glm::vec2 high =
+        (glm::vec2(shadowRegion.x + shadowRegion.width, shadowRegion.y + shadowRegion.height) -
+         reach) /
+        size;
+    glUniform4f(location(shader, "shadowRegion"), low.x, low.y, high.x, high.y);
+}
+
 ViewVolume Renderer::shadowVolume() const {
     const glm::vec2 size{float(shadowWidth), float(shadowHeight)};
     const glm::vec2 low = glm::vec2(shadowRegion.x, shadowRegion.y) / size * 2.0f - 1.0f;
@@ -485,7 +500,8 @@ ViewVolume Renderer::shadowVolume() const {
 }
 
 glm::mat4 Renderer::miniMapMatrix() {
-    const glm::mat4 mapProjection = glm::ortho(-125.0f, 125.0f, -125.0f, 125.0f, 15.0f, 35.0f);
+    const float half = miniMapHalfWidth;
+    const glm::mat4 mapProjection = glm::ortho(-half, half, -half, half, 15.0f, 35.0f);
     const glm::mat4 mapView =
         glm::lookAt(glm::vec3(0, 30, 0), glm::vec3(1, 1, 1), glm::vec3(0, 1, 0));
     // -135 degrees about the vertical turns the terrain square to the inset's axes.
@@ -585,6 +601,9 @@ MarkLook markLook(MapMark mark) {
 // keeps his.
 constexpr float markHeight = 13.0f;
 
+// The inset's frame covers up to this many units of the map's edge.
+constexpr float markFrameMargin = 4.0f;
+
 } // namespace
 
 void Renderer::createMapMarks() {
@@ -617,20 +636,45 @@ void Renderer::useMapColor(const Shader& shader, MapMark mark) const {
 
 void Renderer::drawMapMark(const Shader& shader, MapMark mark, const glm::vec3& position,
                            float heading) const {
-    const MarkLook look = markLook(mark);
     const bool arrow = mark == MapMark::Cook;
-    const glm::mat4 model = glm::scale(
-        glm::rotate(glm::translate(glm::mat4(1.0f), glm::vec3(position.x, markHeight, position.z)),
-                    arrow ? heading : 0.0f, glm::vec3(0.0f, 1.0f, 0.0f)),
-        glm::vec3(look.size));
+    // With culling on the map shows what lies ahead of the camera; the
+    // object's own place decides, and the cook is always shown.
+    if (!arrow && app::gameSettings.cullingEnabled &&
+        glm::dot(position - viewPosition, viewDirection) < 0.0f) {
+        return;
+    }
+    const MarkLook look = markLook(mark);
+    glm::vec3 place(position.x, markHeight, position.z);
+    if (arrow) {
+        place = insideMap(place, look.size + markFrameMargin);
+    }
+    const glm::mat4 model =
+        glm::scale(glm::rotate(glm::translate(glm::mat4(1.0f), place), arrow ? heading : 0.0f,
+                               glm::vec3(0.0f, 1.0f, 0.0f)),
+                   glm::vec3(look.size));
     useMapColor(shader, mark);
     setMat4(shader, "model", model);
-    // Colour only: the depth keeps the objects themselves.
+    setInt(shader, "culling", 0);
+    // Colour only: the depth keeps the objects themselves. A mark high over
+    // a low corner of the map would leave the map's depth band: it is
+    // clamped into it instead of clipped.
     glDepthMask(GL_FALSE);
+    glEnable(GL_DEPTH_CLAMP);
     glBindVertexArray(mapMarkVAO);
     glDrawArrays(GL_TRIANGLES, arrow ? discVertices : 0, arrow ? arrowVertices : discVertices);
     glBindVertexArray(0);
+    glDisable(GL_DEPTH_CLAMP);
     glDepthMask(GL_TRUE);
+    setInt(shader, "culling", app::gameSettings.cullingEnabled ? 1 : 0);
+}
+
+glm::vec3 Renderer::insideMap(const glm::vec3& place, float reach) {
+    const glm::mat4 map = miniMapMatrix();
+    glm::vec4 onMap = map * glm::vec4(place, 1.0f);
+    const float limit = 1.0f - reach / miniMapHalfWidth;
+    onMap.x = std::clamp(onMap.x, -limit, limit);
+    onMap.y = std::clamp(onMap.y, -limit, limit);
+    return glm::vec3(glm::inverse(map) * onMap);
 }
 
 void Renderer::createSsaoFramebuffers() {

@@ -66,7 +66,9 @@ public:
     // In the "miniMap" pass: a mark big enough to read on the inset above an
     // object at `position`: a disc, or for the cook an arrow turned to
     // `heading` (his yaw), in the mark's colour. Marks write no depth: the
-    // last one drawn lies on top.
+    // last one drawn lies on top. Every mark shows wherever its object stands;
+    // with culling on, only those ahead of the camera but the cook's, whose
+    // arrow always lies whole on the map.
     void drawMapMark(const Shader& shader, MapMark mark, const glm::vec3& position,
                      float heading) const;
 
@@ -85,6 +87,10 @@ public:
 
     // The fixed top-down orthographic camera of the mini-map.
     static glm::mat4 miniMapMatrix();
+    static constexpr float miniMapHalfWidth = 125.0f; // units from the map's middle to its edge
+    // `place` moved, where needed, so that a mark reaching `reach` units
+    // around it lies whole on the map.
+    static glm::vec3 insideMap(const glm::vec3& place, float reach);
 
     // Camera state, copied in by the game update every frame.
     glm::mat4 view{1.0f};
@@ -160,6 +166,9 @@ private:
     void createSceneFramebuffer();
     void createShadowFramebuffer();
     void createSsaoFramebuffers();
+    // Uploads the part of the shadow map drawn this frame that lookups may
+    // read: past it the lit program takes the light as unblocked.
+    void useShadowRegion(const Shader& shader) const;
     void createMiniMapFramebuffer();
     void createMapMarks();
     void generateSsaoKernel();

@@ -3,6 +3,7 @@
 #include "app/ModelCache.h"
 #include "render/Shader.h"
 #include "render/ViewVolume.h"
+#include "scene/PoseBlend.h"
 
 #include <glm/gtc/type_ptr.hpp>
 
@@ -17,7 +18,7 @@ void SceneObject::followParent(float /*dt*/, float /*parentYaw*/,
 
 void SceneObject::draw(const render::Shader& shader, const render::ViewVolume* volume) const {
     if (volume != nullptr && model != nullptr && children.empty() &&
-        !volume->maySee(*model, modelMatrix)) {
+        !volume->maySee(*model, poseAt(drawShare))) {
         return;
     }
     uploadObjectUniforms(shader);
@@ -31,8 +32,8 @@ void SceneObject::draw(const render::Shader& shader, const render::ViewVolume* v
 
 void SceneObject::uploadObjectUniforms(const render::Shader& shader) const {
     const GLuint program = shader.program;
-    glUniformMatrix4fv(glGetUniformLocation(program, "model"), 1, GL_FALSE,
-                       glm::value_ptr(modelMatrix));
+    const glm::mat4 pose = poseAt(drawShare);
+    glUniformMatrix4fv(glGetUniformLocation(program, "model"), 1, GL_FALSE, glm::value_ptr(pose));
     glUniform3fv(glGetUniformLocation(program, "material.ambient"), 1,
                  glm::value_ptr(material->ambient));
     glUniform3fv(glGetUniformLocation(program, "material.diffuse"), 1,
@@ -40,6 +41,18 @@ void SceneObject::uploadObjectUniforms(const render::Shader& shader) const {
     glUniform3fv(glGetUniformLocation(program, "material.specular"), 1,
                  glm::value_ptr(material->specular));
     glUniform1f(glGetUniformLocation(program, "material.shininess"), material->shininess);
+}
+
+void SceneObject::keepPose() {
+    previousMatrix = modelMatrix;
+    poseKept = true;
+    for (const auto& child : children) {
+        child->keepPose();
+    }
+}
+
+glm::mat4 SceneObject::poseAt(float share) const {
+    return poseKept ? betweenPoses(previousMatrix, modelMatrix, share) : modelMatrix;
 }
 
 void SceneObject::addChild(SceneObject* child) {

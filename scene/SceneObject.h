@@ -50,8 +50,21 @@ public:
     // drawn, as its boxes do not hold them.
     void draw(const render::Shader& shader, const render::ViewVolume* volume = nullptr) const;
 
-    // The uploads of draw: "model" and the material.
+    // The uploads of draw: "model" (the pose drawn) and the material.
     void uploadObjectUniforms(const render::Shader& shader) const;
+
+    // Called at the start of every world step: the pose now is where the
+    // frames drawn after the step start from. Children keep theirs too.
+    void keepPose();
+
+    // The pose `share` of the way through the last step: 1 is `modelMatrix`.
+    // An object that has not lived through a whole step is drawn as it is.
+    glm::mat4 poseAt(float share) const;
+
+    // What the frame being drawn shows of the last world step, from 0 (the
+    // pose before it) to 1 (the pose after it); set by the frame loop around
+    // its passes. Every draw and upload shows the pose at this share.
+    static inline float drawShare = 1.0f;
 
     // Takes ownership of `child`.
     void addChild(SceneObject* child);
@@ -72,6 +85,8 @@ public:
     assets::Model* model = nullptr; // shared, owned by the model cache
     std::unique_ptr<Material> material = std::make_unique<Material>();
     glm::mat4 modelMatrix{1.0f};
+    glm::mat4 previousMatrix{1.0f}; // `modelMatrix` at the start of the last step
+    bool poseKept = false;          // previousMatrix holds a step's start
     std::array<bool, 1024> keys{};
 };
 

@@ -5,6 +5,8 @@
 #include <glm/geometric.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 
+#include <algorithm>
+
 namespace pizzeria::scene::enemies {
 
 Enemie::Enemie(terrain::Terrain* terrain) : MoveAbleObject(terrain) {
@@ -24,7 +26,11 @@ void Enemie::move(float dt) {
         return; // already there: no direction to step in
     }
     direction = toTarget / distance;
-    modelMatrix = glm::translate(modelMatrix, direction * (dt * speed));
+    // He stops at the cook's side, close enough that their boxes still touch,
+    // rather than walking into him.
+    const float across = glm::length(glm::vec2(toTarget.x, toTarget.z));
+    const float stepLength = std::min(dt * speed, std::max(0.0f, across - stopDistance));
+    modelMatrix = glm::translate(modelMatrix, direction * stepLength);
 }
 
 void Enemie::onCollision(SceneObject* other) {

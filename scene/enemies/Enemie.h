@@ -16,7 +16,8 @@ public:
     // The standard step, then registers for collisions while active.
     void update(float dt) override;
 
-    // Steps toward `target` at `speed`, in the enemy's own axes.
+    // Steps toward `target` at `speed`, in the enemy's own axes, and stops
+    // `stopDistance` short of it across the ground.
     void move(float dt) override;
 
     // Counts contacts with the cook; every second one costs him a life.
@@ -25,6 +26,7 @@ public:
     glm::vec3 target{0.0f};
     glm::vec3 direction{0.0f};
     int contactCount = 0;
+    static constexpr float stopDistance = 0.8f; // the cook's side: their boxes still touch
 };
 
 } // namespace pizzeria::scene::enemies

@@ -22,7 +22,7 @@ const glm::vec3 upAxis{0.0f, 1.0f, 0.0f};
 MainCharacter::MainCharacter(terrain::Terrain* terrain) : MoveAbleObject(terrain) {
     type = MainCharacterType;
     modelKind = 0;
-    modelMatrix = glm::rotate(glm::mat4(1.0f), pi, upAxis);
+    modelMatrix = glm::rotate(glm::mat4(1.0f), startYaw, upAxis);
     jumpSpeed = 10.0f;
     speed = 9.0f;
     lives = startLives;

@@ -24,7 +24,11 @@ public:
     // facing where he faced: the start of a new round.
     void revive();
 
-    float yaw = pi;        // facing angle in [0, 2pi)
+    // He starts facing +x, the way the camera starts looking: open, nearly
+    // level ground from the middle of the map.
+    static constexpr float startYaw = pi / 2.0f;
+
+    float yaw = startYaw;  // facing angle in [0, 2pi)
     bool settling = false; // replay done, waiting to stand on the ground
 
 private:

@@ -1,10 +1,10 @@
 // What a player expects beyond the rules: playing again after game over, a
-// mini-map that tells where to go, a pause while away and screenshots.
+// pause while away and screenshots.
 #include "app/GameSettings.h"
 #include "app/InputHandler.h"
 #include "app/Screenshot.h"
-#include "render/Renderer.h"
 #include "sound/SoundManager.h"
+#include "tests/support/Picture.h"
 #include "tests/support/Process.h"
 #include "tests/support/WholeGame.h"
 
@@ -13,9 +13,6 @@
 #include <IL/il.h>
 #include <gtest/gtest.h>
 
-#include <glm/gtc/matrix_transform.hpp>
-
-#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -25,6 +22,7 @@ using pizzeria::app::Game;
 using pizzeria::app::gameSettings;
 using pizzeria::app::GameSettings;
 using pizzeria::app::inputHandler;
+using testsupport::Picture;
 
 namespace {
 
@@ -150,117 +148,6 @@ TEST_F(Rounds, LosingFocusPausesUntilF1) {
     press(GLFW_KEY_F1);
     game->advance(step);
     EXPECT_LT(game->timeLeft, clock) << "F1 resumes";
-}
-
-namespace {
-
-// The window's pixels, bottom row first.
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<unsigned char> rgb;
-
-    static Picture ofBackBuffer(int width, int height) {
-        Picture p{width, height, std::vector<unsigned char>(std::size_t(width) * height * 3)};
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-        glReadBuffer(GL_BACK);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, p.rgb.data());
-        return p;
-    }
-    glm::vec3 at(int x, int y) const {
-        const unsigned char* p = &rgb[(std::size_t(y) * width + x) * 3];
-        return glm::vec3(p[0], p[1], p[2]) / 255.0f;
-    }
-};
-
-// Where a world point shows in the mini-map inset.
-glm::vec2 insetPixel(const Game& g, const glm::vec3& world) {
-    const glm::vec4 clip = pizzeria::render::Renderer::miniMapMatrix() * glm::vec4(world, 1.0f);
-    const auto inset = pizzeria::render::Renderer::miniMapInset(g.width, g.height);
-    return {float(inset.x) + (clip.x / clip.w * 0.5f + 0.5f) * float(inset.width),
-            float(inset.y) + (clip.y / clip.w * 0.5f + 0.5f) * float(inset.height)};
-}
-
-// The pixels near `centre` closest in colour to `colour`, if any is close.
-bool colourNear(const Picture& p, glm::vec2 centre, glm::vec3 colour) {
-    for (int dy = -3; dy <= 3; ++dy) {
-        for (int dx = -3; dx <= 3; ++dx) {
-            if (glm::distance(p.at(int(centre.x) + dx, int(centre.y) + dy), colour) < 0.2f) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
-} // namespace
-
-// One ingredient on the order, one off it and one gangster at known places:
-// each shows in its own colour where it stands, and the cook's arrow points
-// where he faces.
-TEST_F(Rounds, TheMiniMapTellsWhatIsWhereAndWhereTheCookFaces) {
-    game->advance(step);
-    auto& ingredients = *game->ingredients;
-    ingredients.live.clear();
-    const int wantedKind = ingredients.order.front();
-    const int otherKind = wantedKind % 8 + 1; // any kind but the wanted one
-    ingredients.order = {wantedKind};
-    ingredients.spawn(wantedKind);
-    ingredients.spawn(otherKind);
-    game->enemies->spawn();
-    game->advance(step); // into play
-    ASSERT_EQ(ingredients.live.size(), 2u);
-    ASSERT_EQ(game->enemies->live.size(), 1u);
-
-    const glm::vec3 wantedAt(40, 0, 30), otherAt(-50, 0, 20), gangsterAt(10, 0, -60);
-    auto place = [&](pizzeria::scene::MoveAbleObject& object, glm::vec3 at) {
-        at.y = game->terrain->heightAt(at.x, at.z);
-        object.modelMatrix[3] = glm::vec4(at, 1.0f);
-        object.position = at;
-    };
-    place(*ingredients.live[0], wantedAt);
-    place(*ingredients.live[1], otherAt);
-    place(*game->enemies->live[0], gangsterAt);
-    auto& cook = *game->mainCharacter;
-    cook.yaw = 0.7f; // facing (sin 0.7, cos 0.7) on the ground
-    cook.modelMatrix =
-        glm::rotate(glm::translate(glm::mat4(1.0f), cook.position), cook.yaw, glm::vec3(0, 1, 0));
-    gameSettings.miniMapEnabled = true;
-    gameSettings.cullingEnabled = false;
-    gameSettings.gameRunning = false; // nothing walks off
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    game->render();
-    const Picture p = Picture::ofBackBuffer(game->width, game->height);
-
-    EXPECT_TRUE(colourNear(p, insetPixel(*game, wantedAt), {0.25f, 1.0f, 0.35f})) << "green";
-    EXPECT_TRUE(colourNear(p, insetPixel(*game, otherAt), {0.45f, 0.72f, 1.0f})) << "blue";
-    EXPECT_TRUE(colourNear(p, insetPixel(*game, gangsterAt), {1.0f, 0.18f, 0.18f})) << "red";
-
-    // The arrow: its tip is its yellow pixel farthest from its middle.
-    const auto inset = pizzeria::render::Renderer::miniMapInset(game->width, game->height);
-    std::vector<glm::vec2> arrow;
-    for (int y = inset.y; y < inset.y + inset.height; ++y) {
-        for (int x = inset.x; x < inset.x + inset.width; ++x) {
-            if (glm::distance(p.at(x, y), glm::vec3(1.0f, 0.92f, 0.25f)) < 0.2f) {
-                arrow.emplace_back(float(x), float(y));
-            }
-        }
-    }
-    ASSERT_GT(arrow.size(), 10u) << "no arrow";
-    glm::vec2 middle(0.0f);
-    for (const glm::vec2& a : arrow) {
-        middle += a / float(arrow.size());
-    }
-    glm::vec2 tip = middle;
-    for (const glm::vec2& a : arrow) {
-        tip = glm::distance(a, middle) > glm::distance(tip, middle) ? a : tip;
-    }
-    const glm::vec3 ahead =
-        cook.position + 10.0f * glm::vec3(std::sin(cook.yaw), 0, std::cos(cook.yaw));
-    const glm::vec2 facing =
-        glm::normalize(insetPixel(*game, ahead) - insetPixel(*game, cook.position));
-    EXPECT_GT(glm::dot(glm::normalize(tip - middle), facing), 0.9f) << "the arrow points elsewhere";
 }
 
 TEST_F(Rounds, F12SavesThePictureAsShownOrSaysWhyNot) {

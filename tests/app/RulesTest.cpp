@@ -49,6 +49,11 @@ TEST_F(Rules, FramesAdvanceTheWorldInFixedStepsAndTheHudShowsTheRealRate) {
     game->advance(0.125f); // with the rest: 8 steps
     EXPECT_NEAR(game->timeLeft, 30.0f - 11.0f / 60.0f, 1e-4);
     EXPECT_EQ(game->hud->fpsText.rfind("16fps", 0), 0u) << "reported once a second only";
+    // A stall (the first frame after a pause) is no rate to show.
+    game->timeLeft = 29.01f;
+    game->advance(2.0f);
+    ASSERT_EQ(game->shownSeconds, 28);
+    EXPECT_EQ(game->hud->fpsText.rfind("16fps", 0), 0u) << game->hud->fpsText;
 
     // A second of play is 60 steps at any rate up to 3 frames a second...
     for (const int rate : {3, 10, 30, 60, 144}) {

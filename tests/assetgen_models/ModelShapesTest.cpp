@@ -19,10 +19,10 @@ struct Extent {
 
 const Extent kExtents[] = {
     {0, "Cook", 1.7f, 2.1f, 1.2f, 1.9f},      {5, "Shoes", 0.1f, 0.4f, 0.4f, 1.0f},
-    {9, "Bacon", 0.3f, 1.5f, 0.8f, 1.5f},     {10, "Corn", 0.3f, 1.5f, 0.8f, 1.5f},
-    {11, "Egg", 0.6f, 1.5f, 0.6f, 1.5f},      {12, "Garlic", 0.6f, 1.5f, 0.8f, 1.5f},
-    {13, "Jalapeno", 0.3f, 1.5f, 0.8f, 1.5f}, {14, "Pepper", 0.6f, 1.5f, 0.8f, 1.5f},
-    {15, "Shrimp", 0.5f, 1.5f, 0.8f, 1.5f},   {16, "Tomato", 0.5f, 1.5f, 0.8f, 1.5f},
+    {9, "Bacon", 0.3f, 1.5f, 1.0f, 2.0f},     {10, "Corn", 0.3f, 1.5f, 1.0f, 2.0f},
+    {11, "Egg", 0.6f, 1.5f, 0.75f, 2.0f},     {12, "Garlic", 0.6f, 1.5f, 1.0f, 2.0f},
+    {13, "Jalapeno", 0.3f, 1.5f, 1.0f, 2.0f}, {14, "Pepper", 0.6f, 1.5f, 1.0f, 2.0f},
+    {15, "Shrimp", 0.5f, 1.5f, 1.0f, 2.0f},   {16, "Tomato", 0.5f, 1.5f, 1.0f, 2.0f},
     {18, "Lamp", 2.5f, 3.5f, 0.3f, 1.2f},     {19, "Gangster", 1.8f, 2.2f, 0.8f, 1.8f},
 };
 

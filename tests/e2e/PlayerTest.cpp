@@ -368,20 +368,24 @@ struct StartedGame {
 };
 
 // The cook seen from behind and above: sky at the top, ground at the bottom
-// and his white coat in the middle. From under the terrain there is neither
+// and his coat low in the middle. From under the terrain there is neither
 // sky nor cook.
 bool cookSeenFromAbove(const Image& s) {
     const int w = s.width;
     const int h = s.height;
-    const double sky = e2e::share(s, {0, h / 5, w, h / 10}, [](const std::uint8_t* p) {
+    const double sky = e2e::share(s, {0, h / 20, w, h / 10}, [](const std::uint8_t* p) {
         return p[2] > p[1] + 15 && p[2] > p[0] + 15;
     });
     const double ground =
         e2e::share(s, {0, h * 7 / 8, w, h / 8}, [](const std::uint8_t* p) { return p[1] >= p[2]; });
-    const double coat = e2e::share(s, {w * 2 / 5, h / 2, w / 5, h / 4}, [](const std::uint8_t* p) {
-        return p[0] > 150 && p[1] > 150 && p[2] > 150;
-    });
-    return sky > 0.5 && ground > 0.5 && coat > 0.05;
+    // His coat and hat: grey under the moon, where the ground is green or brown.
+    const double coat =
+        e2e::share(s, {w * 2 / 5, h * 5 / 8, w / 5, h / 4}, [](const std::uint8_t* p) {
+            const int lowest = std::min({p[0], p[1], p[2]});
+            const int highest = std::max({p[0], p[1], p[2]});
+            return lowest > 55 && highest - lowest < 14;
+        });
+    return sky > 0.5 && ground > 0.5 && coat > 0.1;
 }
 
 } // namespace

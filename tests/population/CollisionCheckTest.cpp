@@ -1,13 +1,17 @@
 // The periodic check: when it runs, which boxes overlap, and the reactions of
 // the bat and the enemies it triggers.
 #include "app/CollisionChecker.h"
+#include "app/ModelCache.h"
 #include "assets/BoxMesh.h"
 #include "scene/bat/Bat.h"
 #include "scene/enemies/Gangster.h"
 #include "scene/ingridients/Ingredients.h"
 #include "tests/population/PopulationFixture.h"
 
+#include <glm/gtc/constants.hpp>
 #include <glm/gtc/matrix_transform.hpp>
+
+#include <cmath>
 
 using namespace pizzeria;
 using app::CollisionChecker;
@@ -108,6 +112,29 @@ TEST_F(Collisions, AnEnemyTouchingTheCookAtEverySecondCheckCostsALife) {
     }
     EXPECT_EQ(timesPlayed("ouchSound.mp3"), 2);
     EXPECT_EQ(tomato.lives, 1);
+}
+
+// A gangster that reaches the cook stops at his side, not inside him, and
+// still touches him there, from whichever side he comes.
+TEST_F(Collisions, AGangsterStopsAtTheCooksSideStillTouchingHim) {
+    scene::MoveAbleObject cook(terrain.get());
+    cook.model = app::getModel(0);
+    ASSERT_NE(cook.model, nullptr);
+    for (int side = 0; side < 8; ++side) {
+        SCOPED_TRACE(testing::Message() << "from side " << side);
+        const float angle = float(side) * glm::quarter_pi<float>();
+        scene::enemies::Gangster gangster(terrain.get());
+        give(gangster, 6.0f * glm::vec3(std::sin(angle), 0.0f, std::cos(angle)));
+        gangster.model = app::getModel(19); // its own boxes, not the test's cube
+        for (int step = 0; step < 120; ++step) {
+            gangster.target = glm::vec3(0.0f);
+            gangster.move(1.0f / 60.0f);
+        }
+        const glm::vec3 at(gangster.modelMatrix[3]);
+        EXPECT_NEAR(glm::length(glm::vec2(at.x, at.z)), scene::enemies::Enemie::stopDistance,
+                    1e-3f);
+        EXPECT_TRUE(CollisionChecker::overlap(gangster, cook));
+    }
 }
 
 TEST_F(Collisions, RegistrationsBeyondTwoHundredAreIgnoredSafely) {

@@ -1,8 +1,10 @@
 // Walking objects on small terrains: gravity and landing, the wall test and
 // the obstacle response.
 #include "scene/MoveAbleObject.h"
+#include "scene/PoseBlend.h"
 #include "tests/scene/TerrainFixture.h"
 
+#include <glm/gtc/constants.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
@@ -130,4 +132,28 @@ TEST_F(Walking, RunningIntoACliffBlocksAndTheResponseGetsBackToTheGround) {
     }
     EXPECT_TRUE(wasBlocked) << "the cliff was never detected";
     EXPECT_TRUE(recovered) << "the obstacle response never ended";
+}
+
+// Frames between two world steps draw poses blended from the step's start to
+// its end: exact at both ends, the rotation the shorter way round.
+TEST(PoseBlend, BlendsTranslationScaleAndTheShorterTurn) {
+    using pizzeria::scene::betweenPoses;
+    const glm::vec3 up(0.0f, 1.0f, 0.0f);
+    const glm::mat4 from = glm::rotate(glm::translate(glm::mat4(1.0f), {0, 0, 0}), 6.0f, up);
+    const glm::mat4 to =
+        glm::scale(glm::rotate(glm::translate(glm::mat4(1.0f), {2, 4, 0}), 0.4f, up), glm::vec3(3));
+    EXPECT_EQ(betweenPoses(from, to, 0.0f), from);
+    EXPECT_EQ(betweenPoses(from, to, 1.0f), to);
+
+    const glm::mat4 half = betweenPoses(from, to, 0.5f);
+    EXPECT_NEAR(glm::distance(glm::vec3(half[3]), glm::vec3(1, 2, 0)), 0.0f, 1e-5f);
+    EXPECT_NEAR(glm::length(glm::vec3(half[0])), 2.0f, 1e-4f);
+    // 6 rad to 0.4 rad is 0.683 rad forward across 2 pi, not 5.6 back.
+    const float yaw = std::atan2(half[2].x, half[2].z);
+    EXPECT_NEAR(yaw, 6.0f + (0.4f + glm::two_pi<float>() - 6.0f) / 2.0f - glm::two_pi<float>(),
+                1e-4f);
+
+    const glm::mat4 mirrored = glm::scale(to, {-1, 1, 1});
+    EXPECT_EQ(betweenPoses(from, mirrored, 0.5f), mirrored) << "no blend through a mirror";
+    EXPECT_NEAR(pizzeria::scene::shorterTurn(6.0f), 6.0f - glm::two_pi<float>(), 1e-6f);
 }

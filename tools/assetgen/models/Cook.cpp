@@ -219,11 +219,12 @@ ModelData buildBat() {
 ModelData buildHat() {
     Atlas atlas(256);
     MeshData mesh;
-    const std::vector<glm::vec2> profile = {{0.0f, 0.08f},  {0.3f, 0.08f},  {0.31f, 0.22f},
-                                            {0.31f, 0.36f}, {0.36f, 0.40f}, {0.44f, 0.5f},
-                                            {0.47f, 0.62f}, {0.44f, 0.73f}, {0.34f, 0.81f},
-                                            {0.16f, 0.85f}, {0.0f, 0.86f}};
-    const float bandTop = profileT(profile, 0.36f);
+    // A low toque: a tall one hides the ground ahead from the camera behind him.
+    const std::vector<glm::vec2> profile = {{0.0f, 0.08f},  {0.3f, 0.08f},  {0.31f, 0.18f},
+                                            {0.31f, 0.28f}, {0.36f, 0.32f}, {0.43f, 0.39f},
+                                            {0.45f, 0.47f}, {0.42f, 0.54f}, {0.32f, 0.59f},
+                                            {0.15f, 0.62f}, {0.0f, 0.63f}};
+    const float bandTop = profileT(profile, 0.28f);
     const int pleats = 10;
     const Paint cloth = atlas.painted(128, 64, [&](float s, float t) {
         if (t < bandTop) {

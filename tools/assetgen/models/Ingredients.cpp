@@ -1,5 +1,5 @@
 // The eight pizza toppings. Each rests on y = 0 with its front along +z and
-// is 0.8 to 1.5 units across, so it reads by shape and colour from afar.
+// is 1 to 2 units across, so it reads by shape and colour from afar.
 #include "tools/assetgen/models/Common.h"
 
 namespace assetgen {
@@ -22,6 +22,14 @@ Paint shinySkin(Atlas& atlas, Rgb base, Rgb highlight, int seed) {
         const float mottle = 0.06f * (valueNoise(s * 10.0f, t * 10.0f, seed) - 0.5f);
         return glm::mix(base, highlight, shine * 0.55f) + Rgb(mottle);
     });
+}
+
+// Drawn at a size a player sees from behind the cook, resting on the ground.
+ModelData finishTopping(Atlas& atlas, MeshData mesh) {
+    constexpr float playSize = 1.3f;
+    mesh.transform(glm::scale(glm::mat4(1.0f), glm::vec3(playSize)));
+    restOnGround(mesh);
+    return finish(atlas, std::move(mesh));
 }
 
 } // namespace
@@ -47,8 +55,7 @@ ModelData buildBacon() {
         },
         [](float t) { return 0.045f * std::min(1.0f, std::min(t, 1.0f - t) * 40.0f + 0.2f); },
         [](float) { return 0.26f; }, 16, 40, streaks, {0.0f, 1.0f, 0.0f});
-    restOnGround(mesh);
-    return finish(atlas, std::move(mesh));
+    return finishTopping(atlas, std::move(mesh));
 }
 
 ModelData buildCorn() {
@@ -97,8 +104,7 @@ ModelData buildCorn() {
         mesh, [](float t) { return glm::vec3(0.0f, 0.27f, -0.58f - 0.2f * t); },
         [](float t) { return t < 0.95f ? 0.07f : 0.03f; }, 8, 2, atlas.flat(rgb(140, 150, 80)),
         {0.0f, 1.0f, 0.0f});
-    restOnGround(mesh);
-    return finish(atlas, std::move(mesh));
+    return finishTopping(atlas, std::move(mesh));
 }
 
 ModelData buildEgg() {
@@ -115,8 +121,7 @@ ModelData buildEgg() {
         profile.emplace_back(k == 0 || k == 12 ? 0.0f : r, 0.5f * (1.0f - std::cos(theta)) * 1.0f);
     }
     addLathe(mesh, profile, 20, shell);
-    restOnGround(mesh);
-    return finish(atlas, std::move(mesh));
+    return finishTopping(atlas, std::move(mesh));
 }
 
 ModelData buildGarlic() {
@@ -144,8 +149,7 @@ ModelData buildGarlic() {
     // Root tuft underneath.
     addEllipsoid(mesh, {0.0f, 0.02f, 0.0f}, {0.14f, 0.03f, 0.14f}, 10, 4,
                  atlas.flat(rgb(150, 120, 80)));
-    restOnGround(mesh);
-    return finish(atlas, std::move(mesh));
+    return finishTopping(atlas, std::move(mesh));
 }
 
 ModelData buildJalapeno() {
@@ -160,7 +164,7 @@ ModelData buildJalapeno() {
     addTube(mesh, spine,
             [](float t) {
                 const float shoulder = std::sqrt(std::min(1.0f, t * 8.0f));
-                return 0.21f * shoulder * std::pow(std::max(0.0f, 1.0f - t), 0.45f) *
+                return 0.27f * shoulder * std::pow(std::max(0.0f, 1.0f - t), 0.45f) *
                        (1.0f - 0.2f * t);
             },
             14, 20, body, {0.0f, 1.0f, 0.0f});
@@ -171,8 +175,7 @@ ModelData buildJalapeno() {
         mesh,
         [&](float t) { return spine(0.0f) + glm::vec3(0.0f, 0.12f * t * t, -0.05f - 0.2f * t); },
         [](float t) { return t < 0.97f ? 0.035f : 0.02f; }, 8, 4, stem, {0.0f, 1.0f, 0.0f});
-    restOnGround(mesh);
-    return finish(atlas, std::move(mesh));
+    return finishTopping(atlas, std::move(mesh));
 }
 
 ModelData buildPepper() {
@@ -195,8 +198,7 @@ ModelData buildPepper() {
     addTube(
         mesh, [](float t) { return glm::vec3(0.04f * t * t, 0.78f + 0.22f * t, 0.0f); },
         [](float t) { return t < 0.95f ? 0.05f : 0.03f; }, 8, 4, stem, {1.0f, 0.0f, 0.0f});
-    restOnGround(mesh);
-    return finish(atlas, std::move(mesh));
+    return finishTopping(atlas, std::move(mesh));
 }
 
 ModelData buildShrimp() {
@@ -256,8 +258,7 @@ ModelData buildShrimp() {
             },
             [](float) { return 0.008f; }, 4, 4, atlas.flat(rgb(230, 110, 60)), {0.0f, 1.0f, 0.0f});
     }
-    restOnGround(mesh);
-    return finish(atlas, std::move(mesh));
+    return finishTopping(atlas, std::move(mesh));
 }
 
 ModelData buildTomato() {
@@ -292,8 +293,7 @@ ModelData buildTomato() {
     addTube(
         mesh, [](float t) { return glm::vec3(0.0f, 0.62f + 0.2f * t, 0.03f * t * t); },
         [](float t) { return t < 0.95f ? 0.04f : 0.025f; }, 8, 3, leaf, {1.0f, 0.0f, 0.0f});
-    restOnGround(mesh);
-    return finish(atlas, std::move(mesh));
+    return finishTopping(atlas, std::move(mesh));
 }
 
 } // namespace assetgen
