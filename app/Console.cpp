@@ -41,6 +41,53 @@ void protectConsoleStreams() {
 #endif
 }
 
+namespace {
+
+volatile std::sig_atomic_t endSignal = 0;
+
+extern "C" void onEndSignal(int signal) {
+    if (endSignal != 0) {
+        // Asked twice: the player means it. The default action ends us now.
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+        return;
+    }
+    endSignal = signal;
+#ifdef _WIN32
+    std::signal(signal, onEndSignal); // Windows resets a handler once it has run
+#endif
+}
+
+} // namespace
+
+void closeOnEndRequests() {
+    std::signal(SIGINT, onEndSignal);
+    std::signal(SIGTERM, onEndSignal);
+#ifndef _WIN32
+    std::signal(SIGHUP, onEndSignal);
+    std::signal(SIGQUIT, onEndSignal);
+#endif
+}
+
+const char* endRequest() {
+    switch (endSignal) {
+    case 0:
+        return nullptr;
+    case SIGINT:
+        return "SIGINT";
+    case SIGTERM:
+        return "SIGTERM";
+#ifndef _WIN32
+    case SIGHUP:
+        return "SIGHUP";
+    case SIGQUIT:
+        return "SIGQUIT";
+#endif
+    default:
+        return "a signal";
+    }
+}
+
 void pauseConsole() {
     if (!PIZZERIA_ISATTY(PIZZERIA_FILENO(stdin))) {
         return;

@@ -9,6 +9,15 @@ namespace pizzeria::app {
 // instead of killing the game, so such lines are dropped.
 void protectConsoleStreams();
 
+// From here on the requests to end that a terminal or the system sends
+// (Ctrl+C, SIGTERM, and on POSIX SIGHUP and SIGQUIT) are noted for the frame
+// loop, which closes the window as Escape does; a second request ends the
+// process at once.
+void closeOnEndRequests();
+
+// The name of the request to end ("SIGTERM") once one came, else null.
+const char* endRequest();
+
 // Waits for Enter after a prompt so a console window stays readable after a
 // fatal error; does nothing when standard input is not a terminal (CI,
 // tests, launchers), so the game never blocks there.

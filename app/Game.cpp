@@ -4,8 +4,10 @@
 #include "app/Console.h"
 #include "app/GameSettings.h"
 #include "app/InputHandler.h"
+#include "app/ModelCache.h"
 #include "app/SpawnPoints.h"
 #include "render/GlErrorGate.h"
+#include "scene/enemies/Gangster.h"
 #include "sound/SoundManager.h"
 
 #include <GL/glew.h>
@@ -27,19 +29,46 @@ namespace {
 
 // Formatted extraction into `value`: leading white space is skipped and
 // trailing characters are ignored, so "1024px" reads as 1024.
+// The whole argument must be the value: "1e3" is no width of 1.
 template <typename T> bool parseArgument(const char* text, T& value) {
     std::istringstream stream(text);
-    stream >> value;
-    return !stream.fail() && !stream.bad();
+    T parsed{};
+    stream >> parsed;
+    if (stream.fail()) {
+        return false;
+    }
+    stream >> std::ws;
+    if (!stream.eof()) {
+        return false;
+    }
+    value = parsed;
+    return true;
 }
 
-// A side no window can have: GLFW asserts on negative sizes, and beyond the
-// largest viewport OpenGL drivers accept, X or the driver fail on their own
-// (a crash rather than our message). Such sizes take the window failure path.
-constexpr int kLargestWindowSide = 16384;
+// GLFW asserts on negative sizes, and beyond the largest viewport drivers
+// accept X or the driver fail on their own; well before that, the window's
+// render targets would take gigabytes. 8192 holds an 8K display.
+constexpr int kLargestWindowSide = 8192;
 
 bool windowSizePossible(int width, int height) {
     return width >= 1 && height >= 1 && width <= kLargestWindowSide && height <= kLargestWindowSide;
+}
+
+std::string windowSizeMessage(int width, int height, int largest) {
+    return "ERROR: The window must be 1 to " + std::to_string(largest) + " pixels a side, not " +
+           std::to_string(width) + " x " + std::to_string(height) + ".";
+}
+
+// What the driver can draw into: the viewport and every render target.
+int largestDrawableSide() {
+    GLint viewport[2] = {0, 0};
+    GLint texture = 0;
+    GLint renderbuffer = 0;
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    return std::min(
+        {int(viewport[0]), int(viewport[1]), int(texture), int(renderbuffer), kLargestWindowSide});
 }
 
 [[noreturn]] void failArgument(const char* message) {
@@ -188,6 +217,14 @@ void Game::initWindow(int argc, char** argv) {
     glfwSetWindowIconifyCallback(window, onIconifyEvent);
 
     adoptFramebufferSize();
+    // Checked before any render target is made: a target the driver cannot
+    // make would leave the game running on incomplete framebuffers.
+    const int largest = largestDrawableSide();
+    if (width > largest || height > largest) {
+        std::cerr << windowSizeMessage(width, height, largest) << std::endl;
+        glfwTerminate();
+        exitAfterPause(1);
+    }
     glClearColor(0.1f, 0.1f, 0.1f, 0.0f);
     glViewport(0, 0, width, height);
     init();
@@ -238,6 +275,9 @@ void Game::readCommandLine(int argc, char** argv) {
     if (argc >= 5 && !parseArgument(argv[4], refreshRate)) {
         failArgument("ERROR: Could not parse fourth command-line-argument as integer.");
     }
+    if (!windowSizePossible(width, height)) {
+        failArgument(windowSizeMessage(width, height, kLargestWindowSide).c_str());
+    }
 }
 
 void Game::init() {
@@ -256,6 +296,9 @@ void Game::init() {
     lights = std::make_unique<scene::lighting::Lights>();
     ingredients = std::make_unique<IngredientManager>(terrain.get());
     enemies = std::make_unique<EnemyManager>(terrain.get());
+    // Read now, not with the first gangster half a minute in: a file removed
+    // or damaged while the game runs (an upgrade) can no longer end it.
+    getModel(scene::enemies::Gangster::gangsterModel);
     hud = std::make_unique<hud::Hud>(width, height);
     collisions = std::make_unique<CollisionChecker>();
     currentShader = renderer->useShader("default");
@@ -276,6 +319,14 @@ void Game::run() {
     // Double precision: a float clock loses the milliseconds after a few hours.
     double last = glfwGetTime();
     while (!glfwWindowShouldClose(window)) {
+        if (const char* request = endRequest()) {
+            std::cout << "closing on " << request << std::endl;
+            break;
+        }
+        if (sleepWhileIconified()) {
+            last = glfwGetTime(); // the sleep is no frame time
+            continue;
+        }
         const double now = glfwGetTime();
         const auto frame = float(now - last);
         last = now;
@@ -288,6 +339,14 @@ void Game::run() {
             std::cerr << "GL ERROR DETECTED!!!" << std::endl;
         }
     }
+}
+
+bool Game::sleepWhileIconified() {
+    if (gameSettings.gameRunning || glfwGetWindowAttrib(window, GLFW_ICONIFIED) != GLFW_TRUE) {
+        return false;
+    }
+    glfwWaitEventsTimeout(0.5);
+    return true;
 }
 
 void Game::onFocusChanged(bool focused) {
@@ -496,6 +555,7 @@ void Game::render(float share) {
 
     gameSettings.texQualityChanged = false;
     gameSettings.mipmapChanged = false;
+    inputHandler->screenshotTaken = false; // a new picture to take
 }
 
 // The map shows what each object is for the player: the cook as an arrow

@@ -104,6 +104,9 @@ private:
     void init();
     void keepPoses();
     void runClock(float dt);
+    // A paused game out of sight draws nothing: it sleeps until an event
+    // (or half a second) and says so.
+    bool sleepWhileIconified();
     void runEnemyWaves(float dt);
     void payOrCharge();
     void showOnHud();

@@ -126,6 +126,9 @@ void InputHandler::onKeyPress(GLFWwindow* eventWindow, int key) {
         s.showFps = !s.showFps;
         break;
     case GLFW_KEY_F1:
+        if (s.gameOver) {
+            break; // nothing to pause or resume: Enter starts again
+        }
         s.gameRunning = !s.gameRunning;
         say(std::string("game ") + (s.gameRunning ? "resumed" : "paused"));
         break;
@@ -139,7 +142,12 @@ void InputHandler::onKeyPress(GLFWwindow* eventWindow, int key) {
     case GLFW_KEY_F12:
         // The poll runs between the render and the swap: the back buffer holds
         // the picture about to be shown.
-        saveScreenshot(eventWindow);
+        // One picture a frame: a held-down or scripted F12 would otherwise
+        // encode the same picture again and again within one poll.
+        if (!screenshotTaken) {
+            screenshotTaken = true;
+            saveScreenshot(eventWindow);
+        }
         break;
     case GLFW_KEY_F4: {
         static const char* const names[] = {"default setting", "TexQuality GL_LINEAR",

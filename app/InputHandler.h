@@ -63,10 +63,11 @@ public:
     float lastX = 0.0f;
     float lastY = 0.0f;
     bool firstMouse = true;
-    float distance = 7.0f;     // camera to cook
-    float sensitivity = 0.07f; // degrees per pixel
-    float orbitLift = 3.5f;    // the orbit's centre over the cook's feet
-    float aimAhead = 10.0f;    // the camera looks at the ground this far before him
+    float distance = 7.0f;        // camera to cook
+    float sensitivity = 0.07f;    // degrees per pixel
+    float orbitLift = 3.5f;       // the orbit's centre over the cook's feet
+    float aimAhead = 10.0f;       // the camera looks at the ground this far before him
+    bool screenshotTaken = false; // of the frame shown; cleared as each frame is drawn
 
 private:
     void onKeyPress(GLFWwindow* window, int key);

@@ -4,6 +4,14 @@
 #include <GLFW/glfw3.h>
 #include <IL/il.h>
 
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
@@ -30,6 +38,11 @@ fs::path userDataFolder() {
         return fs::path(xdg) / "pizzeria";
     }
     const char* home = std::getenv("HOME");
+    if (home == nullptr || *home == '\0') {
+        // As the shell finds a home without HOME: the user database.
+        const passwd* user = ::getpwuid(::getuid());
+        home = user != nullptr ? user->pw_dir : nullptr;
+    }
     if (home != nullptr && *home != '\0') {
         return fs::path(home) / ".local" / "share" / "pizzeria";
     }
@@ -69,18 +82,63 @@ std::vector<unsigned char> readBackBuffer(int width, int height) {
     return pixels;
 }
 
-bool writePng(const fs::path& path, int width, int height, std::vector<unsigned char>& pixels) {
+// The picture as a PNG file's bytes; empty when DevIL cannot encode it.
+std::vector<unsigned char> encodePng(int width, int height, std::vector<unsigned char>& pixels) {
     ilInit();
     ILuint image = 0;
     ilGenImages(1, &image);
     ilBindImage(image);
     // DevIL takes the rows bottom first, as OpenGL gives them, and turns them
-    // the right way up when it writes the file.
+    // the right way up when it encodes.
     const bool made = ilTexImage(ILuint(width), ILuint(height), 1, 3, IL_RGB, IL_UNSIGNED_BYTE,
                                  pixels.data()) == IL_TRUE;
-    const bool saved = made && ilSave(IL_PNG, path.string().c_str()) == IL_TRUE;
+    // Deflate never grows the rows (one filter byte each) by more than a
+    // fraction; the headers fit in the rest.
+    const std::size_t raw = pixels.size() + std::size_t(height);
+    std::vector<unsigned char> png(raw + raw / 100 + 4096);
+    const ILuint written = made ? ilSaveL(IL_PNG, png.data(), ILuint(png.size())) : 0;
     ilDeleteImages(1, &image);
-    return saved;
+    png.resize(written);
+    return png;
+}
+
+// Writes `bytes` to a new file at `path`, every write and the close checked.
+bool writeFile(const fs::path& path, const std::vector<unsigned char>& bytes) {
+    std::FILE* file = std::fopen(path.string().c_str(), "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    ok = std::fflush(file) == 0 && ok;
+    ok = std::fclose(file) == 0 && ok;
+    return ok;
+}
+
+// Gives the written file `part` the name `final`, never replacing a file that
+// has that name (another instance's picture taken in the same second).
+bool publish(const fs::path& part, const fs::path& final) {
+#ifdef _WIN32
+    // The C library's rename fails here when the new name exists.
+    return std::rename(part.string().c_str(), final.string().c_str()) == 0;
+#else
+    if (::link(part.c_str(), final.c_str()) != 0) {
+        return false;
+    }
+    ::unlink(part.c_str());
+    return true;
+#endif
+}
+
+// A name beside the final ones that no other instance uses.
+fs::path partName(const fs::path& folder) {
+#ifdef _WIN32
+    const long long process = _getpid();
+#else
+    const long long process = ::getpid();
+#endif
+    static int taken = 0;
+    return folder /
+           (".pizzeria-" + std::to_string(process) + "-" + std::to_string(++taken) + ".png.part");
 }
 
 } // namespace
@@ -93,7 +151,7 @@ fs::path screenshotFolder() {
 fs::path saveScreenshot(GLFWwindow* window) {
     const fs::path folder = screenshotFolder();
     if (folder.empty()) {
-        fail("the user's data folder", "neither XDG_DATA_HOME nor HOME is set");
+        fail("the user's data folder", "neither XDG_DATA_HOME nor a home folder is known");
         return {};
     }
     std::error_code error;
@@ -110,14 +168,29 @@ fs::path saveScreenshot(GLFWwindow* window) {
         return {};
     }
     std::vector<unsigned char> pixels = readBackBuffer(width, height);
-    fs::path path = freshName(folder);
-    if (!writePng(path, width, height, pixels)) {
-        fs::remove(path, error); // no half-written file left behind
-        fail(path, "the file could not be written");
+    const std::vector<unsigned char> png = encodePng(width, height, pixels);
+    if (png.empty()) {
+        fail(folder, "the picture could not be encoded");
         return {};
     }
-    std::cout << "screenshot saved to " << path.string() << std::endl;
-    return path;
+    // Written aside and renamed once whole: a full disk or a kill mid-write
+    // never leaves a broken picture under a picture's name.
+    const fs::path part = partName(folder);
+    if (!writeFile(part, png)) {
+        fs::remove(part, error);
+        fail(part, "the file could not be written (is the disk full?)");
+        return {};
+    }
+    for (int tries = 0; tries < 100; ++tries) {
+        fs::path path = freshName(folder);
+        if (publish(part, path)) {
+            std::cout << "screenshot saved to " << path.string() << std::endl;
+            return path;
+        }
+    }
+    fs::remove(part, error);
+    fail(folder, "no free file name");
+    return {};
 }
 
 } // namespace pizzeria::app

@@ -13,8 +13,10 @@ std::filesystem::path screenshotFolder();
 
 // Writes the picture in `window`'s back buffer to a PNG named after the date
 // and time in screenshotFolder(), creating the folder, and prints the path.
-// A failure (no folder, read-only, disk full) prints one line and changes
-// nothing else. Returns the file written, or an empty path.
+// The file is written under a temporary name beside it and renamed once
+// whole, never over another file. A failure (no folder, read-only, disk full)
+// prints one line and changes nothing else. Returns the file written, or an
+// empty path.
 std::filesystem::path saveScreenshot(GLFWwindow* window);
 
 } // namespace pizzeria::app

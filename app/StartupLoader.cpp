@@ -20,8 +20,9 @@ namespace {
 
 // The file models start-up asks the cache for, in its order: the sky, the
 // cook and his parts, the moon, then the ingredients (whose order is drawn at
-// random; any order serves, a model not yet read is only waited for).
-constexpr int startupModels[] = {7, 0, 2, 3, 1, 4, 17, 9, 10, 11, 12, 13, 14, 15, 16};
+// random; any order serves, a model not yet read is only waited for) and the
+// gangster.
+constexpr int startupModels[] = {7, 0, 2, 3, 1, 4, 17, 9, 10, 11, 12, 13, 14, 15, 16, 19};
 
 using ImagePromise = std::promise<std::optional<assets::PreparedImage>>;
 using ScenePromise = std::promise<std::optional<assets::ImportedScene>>;

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 
 #ifdef __linux__
@@ -292,7 +293,12 @@ const MixerEngine::Decoding* MixerEngine::chunkFor(const std::string& path, bool
     // Opening the file as music reads only its header, so a file that cannot
     // be played is known at once even when decoding waits for later. The
     // content decides the format, as for chunks, not the file's extension.
-    // Failures are not kept: a missing file costs only a failed open.
+    // Failures are not kept: a missing file costs only a failed open. Only a
+    // plain file is opened: a FIFO or a device would block the game for good.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        return nullptr;
+    }
     SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
     Mix_Music* probe = file ? Mix_LoadMUS_RW(file, 1) : nullptr;
     if (!probe) {

@@ -2,12 +2,6 @@
 
 namespace pizzeria::scene::enemies {
 
-namespace {
-
-constexpr int gangsterModel = 19;
-
-} // namespace
-
 Gangster::Gangster(terrain::Terrain* terrain) : Enemie(terrain) {
     modelKind = gangsterModel;
 }

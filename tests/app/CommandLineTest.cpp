@@ -31,10 +31,16 @@ const CommandLineCase cases[] = {
     {{"1024", "768", "2"}, "ERROR: Could not parse third command-line-argument as boolean."},
     {{"1024", "768", "0", "fast"},
      "ERROR: Could not parse fourth command-line-argument as integer."},
+    {{"1024px", "768"}, "ERROR: Could not parse first command-line-argument as integer."},
+    {{"1e3", "600"}, "ERROR: Could not parse first command-line-argument as integer."},
+    {{"800", "600x"}, "ERROR: Could not parse second command-line-argument as integer."},
+    {{"1024", "768", "1x"}, "ERROR: Could not parse third command-line-argument as boolean."},
+    {{"0", "0"}, "ERROR: The window must be 1 to 8192 pixels a side, not 0 x 0."},
+    {{"-5", "600"}, "ERROR: The window must be 1 to 8192 pixels a side, not -5 x 600."},
+    {{"20000", "600"}, "ERROR: The window must be 1 to 8192 pixels a side, not 20000 x 600."},
     {{}, acceptedLine},
     {{"abc"}, acceptedLine},
-    {{"1024px", " 768"}, acceptedLine},
-    {{"1024", "768", "1x", "144"}, acceptedLine},
+    {{" 1024 ", "768"}, acceptedLine},
     {{"1024", "768", "0", "144", "ignored", "too"}, acceptedLine},
 };
 

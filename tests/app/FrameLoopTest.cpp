@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -31,14 +32,32 @@ TEST(FrameLoop, RunsUntilTheWindowIsClosedAndExitsCleanly) {
     EXPECT_EQ(result.err.find("GL ERROR DETECTED!!!"), std::string::npos) << result.err;
 }
 
-TEST(FrameLoop, CtrlCEndsTheGame) {
+// Ctrl+C, a kill or a closed terminal close the game as Escape does, with a
+// line saying why; a second request ends it at once.
+TEST(FrameLoop, EndRequestsCloseTheGameAndASecondEndsItAtOnce) {
     testsupport::X11Windows x11;
     ASSERT_TRUE(x11.connected()) << "needs a display; tools/test.sh starts Xvfb";
-
+    const std::pair<int, const char*> requests[] = {
+        {SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}, {SIGQUIT, "SIGQUIT"}};
+    for (const auto& [signal, name] : requests) {
+        SCOPED_TRACE(name);
+        testsupport::ChildProcess game({PIZZERIA_EXE}, PIZZERIA_RUN_DIR);
+        ASSERT_NE(x11.waitForWindow("Pizzeria", game.processId(), 60s), 0u)
+            << "the game window never appeared";
+        game.sendSignal(signal);
+        const auto result = game.wait(10s);
+        EXPECT_FALSE(result.timedOut) << "the request was swallowed";
+        EXPECT_FALSE(result.signaled);
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_NE(result.out.find(std::string("closing on ") + name + "\n"), std::string::npos)
+            << result.out;
+    }
     testsupport::ChildProcess game({PIZZERIA_EXE}, PIZZERIA_RUN_DIR);
-    ASSERT_NE(x11.waitForWindow("Pizzeria", game.processId(), 60s), 0u)
-        << "the game window never appeared";
-    game.interrupt();
+    ASSERT_NE(x11.waitForWindow("Pizzeria", game.processId(), 60s), 0u);
+    game.sendSignal(SIGSTOP); // both requests arrive before the frame loop sees one
+    game.sendSignal(SIGTERM);
+    game.sendSignal(SIGHUP); // a second of the same kind would merge with the first
+    game.sendSignal(SIGCONT);
     const auto result = game.wait(10s);
-    EXPECT_FALSE(result.timedOut) << "the interrupt was swallowed";
+    EXPECT_TRUE(result.signaled) << result.out;
 }

@@ -13,8 +13,14 @@
 #include <IL/il.h>
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
+
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -91,6 +97,9 @@ TEST_F(Rounds, EnterAfterGameOverStartsANewRoundTwice) {
         ASSERT_TRUE(gameSettings.gameOver);
         const glm::vec3 cookAt(game->mainCharacter->modelMatrix[3]);
         testing::internal::CaptureStdout();
+        press(GLFW_KEY_F1); // nothing to resume
+        game->advance(step);
+        EXPECT_FALSE(gameSettings.gameRunning);
         press(GLFW_KEY_ENTER);
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "new game\n");
         game->advance(0.0f);
@@ -182,7 +191,36 @@ TEST_F(Rounds, F12SavesThePictureAsShownOrSaysWhyNot) {
     ilDeleteImages(1, &image);
     EXPECT_TRUE(saved == shown.rgb) << "the file differs from the window";
 
+    // However often F12 comes in one poll, one picture of the frame.
+    const auto pictures = [&] {
+        return std::distance(std::filesystem::directory_iterator(folder),
+                             std::filesystem::directory_iterator());
+    };
+    press(GLFW_KEY_F12);
+    press(GLFW_KEY_F12);
+    EXPECT_EQ(pictures(), 1);
+
+#ifndef _WIN32
+    // A disk that fills up mid-write: one line, no picture, nothing left over.
+    game->render();
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit small{64 * 1024, limit.rlim_max};
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN); // the write fails instead
+    setrlimit(RLIMIT_FSIZE, &small);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    press(GLFW_KEY_F12);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    const std::string full = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(full.rfind("ERROR: Could not save the screenshot to ", 0), 0u) << full;
+    EXPECT_EQ(pictures(), 1) << "a cut-off picture stayed";
+#endif
+
     // A file where the folder should be: one line, and play goes on.
+    game->render();
     std::ofstream(data.path() / "blocked") << "not a folder";
     setenv("XDG_DATA_HOME", (data.path() / "blocked").c_str(), 1);
     testing::internal::CaptureStdout();

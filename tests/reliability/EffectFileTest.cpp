@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -17,8 +20,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kMutations[] = {"missing", "empty",       "truncated",
-                                  "bitflip", "wrongformat", "directory"};
+const char* const kMutations[] = {"missing",     "empty",     "truncated", "bitflip",
+                                  "wrongformat", "directory", "fifo"};
 
 std::string readAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -38,6 +41,11 @@ void damage(const fs::path& file, const std::string& mutation) {
     }
     if (mutation == "directory") {
         fs::create_directory(file);
+        return;
+    }
+    if (mutation == "fifo") {
+        // Opening it for reading would wait for a writer that never comes.
+        ASSERT_EQ(mkfifo(file.c_str(), 0644), 0);
         return;
     }
     if (mutation == "empty") {
@@ -60,7 +68,8 @@ class EffectFile : public testing::TestWithParam<const char*> {};
 
 TEST_P(EffectFile, PlaysSilentlyWhenDamaged) {
     const fs::path folder =
-        fs::temp_directory_path() / ("pizzeria-effect-" + std::string(GetParam()));
+        fs::temp_directory_path() /
+        ("pizzeria-effect-" + std::to_string(getpid()) + "-" + std::string(GetParam()));
     fs::remove_all(folder);
     fs::create_directories(folder);
     fs::copy(fs::path(PIZZERIA_RUN_DIR) / "Sounds", folder / "Sounds");
@@ -76,9 +85,12 @@ TEST_P(EffectFile, PlaysSilentlyWhenDamaged) {
     }
     // The engine still plays a sound that is whole.
     pizzeria::sound::playSound("hit1.mp3");
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     auto* engine = dynamic_cast<pizzeria::sound::MixerEngine*>(pizzeria::sound::soundEngine());
     ASSERT_NE(engine, nullptr);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (engine->soundingEffects() < 1 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     EXPECT_GE(engine->soundingEffects(), 1);
     pizzeria::sound::releaseSound();
     // The decoder may grumble about a damaged stream; the game says nothing.

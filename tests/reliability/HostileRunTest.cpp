@@ -236,6 +236,15 @@ const FatalCase kFatalCases[] = {
      "ERROR: ASSIMP: texture statement before the first newmtl in "
      "GameObjects/MainCharacter/Hat/hat.mtl",
      ""},
+    // Read at start, so that nothing removed from disk later can end a game.
+    {"MissingGangster",
+     [](const testsupport::RunFolder& folder) {
+         folder.remove("GameObjects/Enemies/Gangster/gangster.obj");
+     },
+     {},
+     true,
+     "ERROR: ASSIMP: Unable to open file \"GameObjects/Enemies/Gangster/gangster.obj\".",
+     ""},
     {"MissingMusic",
      [](const testsupport::RunFolder& folder) { folder.remove("Sounds/backgroundMusic.mp3"); },
      {},

@@ -105,6 +105,8 @@ bool ChildProcess::running() {
     return false;
 }
 void ChildProcess::interrupt() {}
+
+void ChildProcess::sendSignal(int /*signal*/) {}
 ProcessResult ChildProcess::wait(std::chrono::milliseconds) {
     return {};
 }
@@ -217,8 +219,12 @@ bool ChildProcess::running() {
 }
 
 void ChildProcess::interrupt() {
+    sendSignal(SIGINT);
+}
+
+void ChildProcess::sendSignal(int signal) {
     if (pid > 0) {
-        kill(pid_t(pid), SIGINT);
+        kill(pid_t(pid), signal);
     }
 }
 

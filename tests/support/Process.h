@@ -50,6 +50,9 @@ public:
     // Sends the interrupt a terminal's Ctrl+C sends.
     void interrupt();
 
+    // Sends `signal` (POSIX only; nothing on Windows).
+    void sendSignal(int signal);
+
     // Standard output written so far, while the child still runs.
     std::string outSoFar() const;
 

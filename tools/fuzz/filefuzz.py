@@ -18,6 +18,7 @@ the same lines in the same order on each stream and end with the same code
   filefuzz.py RUN_DIR [--set ci|full] [--jobs 2] [--report FILE] [--same-as EXE]
 """
 import argparse
+import atexit
 import collections
 import os
 import random
@@ -56,8 +57,8 @@ KINDS = {
 
 SANITIZER = re.compile(r"(ERROR: (Address|Leak)Sanitizer|runtime error:|UndefinedBehaviorSanitizer)")
 
-# Models the cache loads at start; the gangster comes with the first enemy and
-# the lamp, shoes and ground model are never loaded.
+# Models the cache loads at start; the lamp, shoes and ground model are never
+# loaded.
 MODELS = [
     "MainCharacter/mainCharacter.fbx", "MainCharacter/LeftArm/LeftHand.fbx",
     "MainCharacter/RightArm/RightHand.fbx", "MainCharacter/RightArm/Weapon/nailbat.fbx",
@@ -65,6 +66,7 @@ MODELS = [
     "Ingridients/Corn/Corn.obj", "Ingridients/Egg/Egg.obj", "Ingridients/Garlic/garlic.obj",
     "Ingridients/Jalapeno/jalapeno.obj", "Ingridients/Pepper/pepper.obj",
     "Ingridients/Shrimp/Shrimp.obj", "Ingridients/Tomato/tomato.fbx", "Light/Moon/moon.obj",
+    "Enemies/Gangster/gangster.obj",
 ]
 EFFECTS = ["moneySound.mp3", "hit2.mp3"]
 
@@ -262,17 +264,20 @@ def game_env(display, suppressions, **extra):
 
 def play_until_end(argv, cwd, env, display, limit, stdout, stderr):
     """Runs the game, presses Escape once its window shows, and waits for the
-    end; (exit code, hung). A game still running after `limit` is killed."""
+    end; (exit code, hung). A game still running after `limit` is killed.
+    Escape comes again every second: a window that shows before it takes
+    events (it is not mapped yet) loses the key."""
     proc = subprocess.Popen(argv, cwd=cwd, env=env, stdin=subprocess.DEVNULL,
                             stdout=stdout, stderr=stderr, start_new_session=True)
-    start, sent = time.time(), False
+    start, pressed = time.time(), None
     while proc.poll() is None:
-        if time.time() - start > limit:
+        now = time.time()
+        if now - start > limit:
             os.killpg(proc.pid, signal.SIGKILL)
             proc.wait()
             return proc.returncode, True
-        if not sent:
-            sent = press_escape(display)
+        if (pressed is None or now - pressed >= 1.0) and press_escape(display):
+            pressed = now
         time.sleep(0.2)
     return proc.returncode, False
 
@@ -314,10 +319,7 @@ def run_case(run_dir, case, display, limit, suppressions, reference=None):
                                         limit, "game")
         verdict = judge(case, code, hung, out, err)
         if reference and verdict[1] is None:
-            # Beside the game, where nobody can run it too.
-            shutil.copy2(reference, os.path.join(work, "reference"))
-            ref = run_game(prefix + [os.path.join(work, "reference")], folder, work, env, display,
-                           limit, "reference")
+            ref = run_game(prefix + [reference], folder, work, env, display, limit, "reference")
             if (ref[0], ref[1]) != (code, hung):
                 verdict = (verdict[0], f"exit {code}, the one-thread start-up's {ref[0]}")
             elif seen_lines(ref[2]) != seen_lines(out) or seen_lines(ref[3]) != seen_lines(err):
@@ -332,11 +334,6 @@ def last_error(text):
     """The last line that starts with ERROR (a compile log may follow it)."""
     lines = [line for line in text.splitlines() if line.startswith("ERROR")]
     return lines[-1] if lines else ""
-
-
-# Faults in code this harness may not mend, reported to its owner: such a case
-# prints KNOWN instead of failing, and FIXED once it passes, so the entry goes.
-KNOWN = {}
 
 
 def judge(case, code, hung, out, err):
@@ -372,6 +369,18 @@ def judge(case, code, hung, out, err):
     return "FATAL", f"unexpected last line: {line!r}"
 
 
+def private_copy(executable):
+    """A copy of `executable` that nobody (the user the games run as) can run,
+    made before any thread starts: a child forked while another thread still
+    held the copy open for writing would keep it busy, and its exec fails."""
+    folder = tempfile.mkdtemp(prefix="pizzeria-reference-")
+    os.chmod(folder, 0o755)
+    copy = os.path.join(folder, "reference")
+    shutil.copy2(os.path.abspath(executable), copy)
+    atexit.register(shutil.rmtree, folder, True)
+    return copy
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("run_dir")
@@ -384,7 +393,7 @@ def main():
     args = parser.parse_args()
 
     run_dir = os.path.abspath(args.run_dir)
-    reference = os.path.abspath(args.same_as) if args.same_as else None
+    reference = private_copy(args.same_as) if args.same_as else None
     suppressions = os.path.join(os.path.dirname(os.path.abspath(__file__)), "lsan.supp")
     cases = all_cases(run_dir, args.set)
     if args.only:
@@ -400,9 +409,6 @@ def main():
         (outcome, reason), seconds, out, err = run_case(run_dir, cases[index], display,
                                                          args.limit, suppressions, reference)
         kind, path, mutation = cases[index]
-        known = KNOWN.get((kind, mutation))
-        if known:
-            outcome, reason = (outcome + " KNOWN", None) if reason else (outcome + " FIXED", "passes now: drop its KNOWN entry")
         results[index] = (outcome, reason, seconds)
         with lock:
             status = "FAIL" if reason else "ok"
