@@ -28,6 +28,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <fstream>
 #include <map>
 #include <regex>
@@ -689,6 +690,7 @@ struct BuildRuns {
 bool runQuietly(const std::vector<std::string>& arguments) {
     std::vector<std::string> args = arguments;
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (std::string& a : args) {
         argv.push_back(a.data());
     }
@@ -813,7 +815,11 @@ int runAb(const Options& options) {
             if (ours == found->second.end() || (label != "frame" && median(values) < 0.5)) {
                 continue;
             }
-            const std::string what = config + (label == "frame" ? "" : " / " + label);
+            std::string what = config;
+            if (label != "frame") {
+                what += " / ";
+                what += label;
+            }
             printAb(what.c_str(), median(ours->second), median(values));
         }
     }
@@ -822,7 +828,9 @@ int runAb(const Options& options) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int run(int argc, char** argv) {
     const Options options = parse(argc, argv);
     if (options.startupChild) {
         startupChild(options);
@@ -901,12 +909,14 @@ int main(int argc, char** argv) {
                     runs.size(), startupLoad);
         for (std::size_t s = 0; s < stageCount; ++s) {
             std::vector<double> values;
+            values.reserve(runs.size());
             for (const StartupRun& run : runs) {
                 values.push_back(run.stages[s]);
             }
             std::printf("  %-24s %8.1f ms\n", stageNames[s], median(values));
         }
         std::vector<double> totals;
+        totals.reserve(runs.size());
         for (const StartupRun& run : runs) {
             totals.push_back(run.total);
         }
@@ -927,11 +937,9 @@ int main(int argc, char** argv) {
     std::printf("\nGPU time per pass, median ms (timer queries from each program switch to the "
                 "next)\n%-12s",
                 "config");
-    std::vector<std::string> labels{"clear"};
-    for (const char* name : {"shadowmap", "miniMap", "default", "lighting", "SSAOGeo", "SSAO",
-                             "SSAOBlur", "viewSpaceShader", "text", "renderFBO"}) {
-        labels.push_back(name);
-    }
+    const std::vector<std::string> labels{"clear",           "shadowmap", "miniMap",  "default",
+                                          "lighting",        "SSAOGeo",   "SSAO",     "SSAOBlur",
+                                          "viewSpaceShader", "text",      "renderFBO"};
     for (const std::string& label : labels) {
         std::printf(" %9.9s", label.c_str());
     }
@@ -1010,12 +1018,14 @@ int main(int argc, char** argv) {
                      startupLoad);
         if (!runs.empty()) {
             std::vector<double> totals;
+            totals.reserve(runs.size());
             for (const StartupRun& run : runs) {
                 totals.push_back(run.total);
             }
             std::fprintf(out, ", \"medianMs\": %.2f, \"stagesMs\": {", median(totals));
             for (std::size_t s = 0; s < stageCount; ++s) {
                 std::vector<double> values;
+                values.reserve(runs.size());
                 for (const StartupRun& run : runs) {
                     values.push_back(run.stages[s]);
                 }
@@ -1055,4 +1065,15 @@ int main(int argc, char** argv) {
     // Skip the teardown: the process-wide holders end in a fixed order in main
     // of the game, which this tool does not need to reproduce.
     std::_Exit(0);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "pizzeria_bench: %s\n", error.what());
+        return 1;
+    }
 }

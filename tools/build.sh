@@ -3,5 +3,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./tools/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPIZZERIA_WERROR="${PIZZERIA_WERROR:-OFF}"
 cmake --build build -j"$(nproc)"

@@ -24,7 +24,6 @@
 #include <string>
 #include <vector>
 
-using pizzeria::app::Game;
 using pizzeria::app::gameSettings;
 using pizzeria::app::GameSettings;
 using pizzeria::app::inputHandler;

@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-using pizzeria::app::Game;
 using pizzeria::app::gameSettings;
 using pizzeria::app::GameSettings;
 
@@ -215,7 +214,7 @@ TEST_F(Rules, TwoGangstersAtOnceTakeTheLastLifeAndTheGameEnds) {
 TEST_F(Rules, ResumingAfterGameOverEndsItAgain) {
     game->money = 0;
     game->update(0.0f);
-    gameSettings.gameRunning = true; // F1
+    gameSettings.gameRunning = true; // F1 no longer can; whatever else might
     game->update(0.0f);
     EXPECT_FALSE(gameSettings.gameRunning);
     EXPECT_TRUE(gameSettings.gameOver);

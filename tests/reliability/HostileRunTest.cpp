@@ -43,7 +43,7 @@ std::string lastError(const std::string& text) {
 // ALSA, PulseAudio, PipeWire and JACK without a device or a server between
 // them: a machine without sound, whatever this one has.
 void withoutSoundDevice(ChildOptions& options, const std::filesystem::path& scratch) {
-    std::ofstream{scratch / "alsa.conf"};
+    std::ofstream(scratch / "alsa.conf").close(); // an empty file
     options.set.insert(options.set.end(),
                        {{"ALSA_CONFIG_PATH", (scratch / "alsa.conf").string()},
                         {"PULSE_SERVER", "unix:" + (scratch / "no-pulse").string()},
@@ -83,7 +83,7 @@ protected:
     }
 
     ProcessResult finish() {
-        const ProcessResult result = game->wait(patience);
+        ProcessResult result = game->wait(patience);
         EXPECT_FALSE(result.timedOut) << "hung\nstderr: " << result.err;
         EXPECT_FALSE(result.signaled) << "killed by a signal\nstderr: " << result.err;
         return result;

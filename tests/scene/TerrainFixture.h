@@ -35,7 +35,7 @@ inline std::string writeHeightmap(const testsupport::TempDir& dir, const std::st
     ilTexImage(ILuint(width), ILuint(height), 1, 3, IL_RGB, IL_UNSIGNED_BYTE, pixels.data());
     ilRegisterOrigin(IL_ORIGIN_UPPER_LEFT); // ilTexImage assumes bottom-up rows
     ilEnable(IL_FILE_OVERWRITE);
-    const std::string path = (dir.path() / name).string();
+    std::string path = (dir.path() / name).string();
     ilSave(IL_PNG, path.c_str());
     ilDeleteImages(1, &image);
     return path;

@@ -47,6 +47,7 @@ void writeTaggedWav(const std::filesystem::path& file, int tag, int frames) {
 
 std::vector<int> tagsOf(const std::vector<Segment>& segments) {
     std::vector<int> tags;
+    tags.reserve(segments.size());
     for (const Segment& segment : segments) {
         tags.push_back(segment.tag);
     }

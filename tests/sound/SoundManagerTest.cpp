@@ -159,7 +159,7 @@ TEST_F(SoundPlayer, AnEffectPlaysOnceAndNotAtAllWhileMuted) {
 
 TEST_F(SoundPlayer, WithoutASoundDeviceTheGamePlaysSilently) {
     const fs::path emptyAlsaConfig = folder.path() / "alsa.conf";
-    std::ofstream{emptyAlsaConfig};
+    std::ofstream(emptyAlsaConfig).close();
     const auto check = [](bool ok, const char* what) {
         if (!ok) {
             std::cerr << "failed: " << what << std::endl;

@@ -96,7 +96,8 @@ std::string ChildProcess::outSoFar() const {
 #ifdef _WIN32
 
 // Windows has no fork; the tests that start the game run on Linux only.
-ChildProcess::ChildProcess(std::vector<std::string>, std::filesystem::path, const ChildOptions&) {}
+ChildProcess::ChildProcess(std::vector<std::string>, const std::filesystem::path&,
+                           const ChildOptions&) {}
 ChildProcess::~ChildProcess() = default;
 std::string ChildProcess::headLine(std::chrono::milliseconds) {
     return {};
@@ -130,12 +131,12 @@ void connect(int stream, Stream how, const std::filesystem::path& file, int pipe
 
 } // namespace
 
-ChildProcess::ChildProcess(std::vector<std::string> argv, std::filesystem::path workingDir,
+ChildProcess::ChildProcess(std::vector<std::string> argv, const std::filesystem::path& workingDir,
                            const ChildOptions& options)
     : outPath(uniqueName(processRoot(), "out")), errPath(uniqueName(processRoot(), "err")) {
     // Both files exist even for a closed stream, so reading them back works.
-    std::ofstream{outPath};
-    std::ofstream{errPath};
+    std::ofstream(outPath).close();
+    std::ofstream(errPath).close();
     int ends[2] = {-1, -1};
     if (options.out == Stream::Pipe && pipe(ends) != 0) {
         return;
@@ -166,6 +167,7 @@ ChildProcess::ChildProcess(std::vector<std::string> argv, std::filesystem::path 
             _exit(126);
         }
         std::vector<char*> args;
+        args.reserve(argv.size() + 1);
         for (std::string& arg : argv) {
             args.push_back(arg.data());
         }

@@ -36,7 +36,7 @@ struct ChildOptions {
 // input on the null device, as CI and launchers run the game.
 class ChildProcess {
 public:
-    ChildProcess(std::vector<std::string> argv, std::filesystem::path workingDir,
+    ChildProcess(std::vector<std::string> argv, const std::filesystem::path& workingDir,
                  const ChildOptions& options = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;

@@ -320,6 +320,13 @@ def run_case(run_dir, case, display, limit, suppressions, reference=None):
         verdict = judge(case, code, hung, out, err)
         if reference and verdict[1] is None:
             ref = run_game(prefix + [reference], folder, work, env, display, limit, "reference")
+            if ref[0] < 0 <= code:
+                # The one-thread build has crashed, rarely, where the game did
+                # not; it is only the yardstick here, so it gets one more try
+                # and the crash is reported.
+                print(f"note: the one-thread start-up ended by signal {-ref[0]} on {path}/{mutation}; "
+                      "running it again", flush=True)
+                ref = run_game(prefix + [reference], folder, work, env, display, limit, "reference")
             if (ref[0], ref[1]) != (code, hung):
                 verdict = (verdict[0], f"exit {code}, the one-thread start-up's {ref[0]}")
             elif seen_lines(ref[2]) != seen_lines(out) or seen_lines(ref[3]) != seen_lines(err):
