@@ -13,6 +13,7 @@ sanitizer report.
 import argparse
 import os
 import random
+import re
 import subprocess
 import sys
 import tempfile
@@ -27,6 +28,9 @@ MESSAGES = {
     "ERROR: Could not parse fourth command-line-argument as integer.",
     "ERROR: Could not open window.",
 }
+
+# A size outside what can be drawn, the game's limit or the driver's.
+WINDOW_SIZE = re.compile(r"ERROR: The window must be 1 to \d+ pixels a side, not -?\d+ x -?\d+\.")
 
 FIXED = [
     [], [b"-5", b"-5"], [b"0", b"0"], [b"16385", b"2"], [b"2", b"16385"], [b"1", b"1"],
@@ -76,7 +80,7 @@ def judge(code, hung, err):
     if code != 1:
         return f"exit code {code}"
     errors = [line for line in err.splitlines() if line.startswith("ERROR")]
-    if not errors or errors[-1] not in MESSAGES:
+    if not errors or not (errors[-1] in MESSAGES or WINDOW_SIZE.fullmatch(errors[-1])):
         return f"unexpected message {errors[-1:]!r}"
     return None
 
