@@ -177,9 +177,8 @@ void Game::initWindow(int argc, char** argv) {
         monitor = glfwGetPrimaryMonitor();
         glfwWindowHint(GLFW_REFRESH_RATE, refreshRate);
     }
-    window = windowSizePossible(width, height)
-                 ? glfwCreateWindow(width, height, "Pizzeria", monitor, nullptr)
-                 : nullptr;
+    // The command line has kept the size within what GLFW and X accept.
+    window = glfwCreateWindow(width, height, "Pizzeria", monitor, nullptr);
     if (window == nullptr) {
         std::cerr << "ERROR: Could not open window." << std::endl;
         if (lastGlfwError == GLFW_VERSION_UNAVAILABLE || lastGlfwError == GLFW_API_UNAVAILABLE) {

@@ -210,12 +210,3 @@ TEST_F(Rules, TwoGangstersAtOnceTakeTheLastLifeAndTheGameEnds) {
     EXPECT_TRUE(gameSettings.gameOver);
     EXPECT_EQ(cook.lives, -1) << "no further hit";
 }
-
-TEST_F(Rules, ResumingAfterGameOverEndsItAgain) {
-    game->money = 0;
-    game->update(0.0f);
-    gameSettings.gameRunning = true; // F1 no longer can; whatever else might
-    game->update(0.0f);
-    EXPECT_FALSE(gameSettings.gameRunning);
-    EXPECT_TRUE(gameSettings.gameOver);
-}
