@@ -5,6 +5,7 @@
 #include "app/GameSettings.h"
 #include "app/InputHandler.h"
 #include "app/ModelCache.h"
+#include "app/Screenshot.h"
 #include "app/SpawnPoints.h"
 #include "render/GlErrorGate.h"
 #include "scene/enemies/Gangster.h"
@@ -620,6 +621,7 @@ void Game::drawLitPass() {
 }
 
 Game::~Game() {
+    finishScreenshots();
     loader.reset();
     inputHandler.reset();
     renderer.reset();

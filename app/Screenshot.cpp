@@ -2,7 +2,6 @@
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
-#include <IL/il.h>
 
 #ifdef _WIN32
 #include <process.h>
@@ -11,13 +10,23 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <deque>
 #include <iostream>
+#include <mutex>
 #include <string>
 #include <system_error>
+#include <thread>
+#include <utility>
 #include <vector>
+
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
 
 namespace pizzeria::app {
 
@@ -82,23 +91,25 @@ std::vector<unsigned char> readBackBuffer(int width, int height) {
     return pixels;
 }
 
-// The picture as a PNG file's bytes; empty when DevIL cannot encode it.
-std::vector<unsigned char> encodePng(int width, int height, std::vector<unsigned char>& pixels) {
-    ilInit();
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    // DevIL takes the rows bottom first, as OpenGL gives them, and turns them
-    // the right way up when it encodes.
-    const bool made = ilTexImage(ILuint(width), ILuint(height), 1, 3, IL_RGB, IL_UNSIGNED_BYTE,
-                                 pixels.data()) == IL_TRUE;
-    // Deflate never grows the rows (one filter byte each) by more than a
-    // fraction; the headers fit in the rest.
-    const std::size_t raw = pixels.size() + std::size_t(height);
-    std::vector<unsigned char> png(raw + raw / 100 + 4096);
-    const ILuint written = made ? ilSaveL(IL_PNG, png.data(), ILuint(png.size())) : 0;
-    ilDeleteImages(1, &image);
-    png.resize(written);
+// The picture as a PNG file's bytes, top row first; empty when it cannot be
+// encoded. `pixels` come bottom row first, as OpenGL reads them.
+std::vector<unsigned char> encodePng(int width, int height,
+                                     const std::vector<unsigned char>& pixels) {
+    const int stride = width * 3;
+    std::vector<unsigned char> topFirst(pixels.size());
+    for (int row = 0; row < height; ++row) {
+        std::copy_n(pixels.begin() + std::ptrdiff_t(height - 1 - row) * stride, stride,
+                    topFirst.begin() + std::ptrdiff_t(row) * stride);
+    }
+    std::vector<unsigned char> png;
+    const auto append = [](void* context, void* data, int size) {
+        auto* bytes = static_cast<unsigned char*>(data);
+        static_cast<std::vector<unsigned char>*>(context)->insert(
+            static_cast<std::vector<unsigned char>*>(context)->end(), bytes, bytes + size);
+    };
+    if (stbi_write_png_to_func(append, &png, width, height, 3, topFirst.data(), stride) == 0) {
+        png.clear();
+    }
     return png;
 }
 
@@ -148,49 +159,143 @@ fs::path screenshotFolder() {
     return data.empty() ? fs::path() : data / "screenshots";
 }
 
-fs::path saveScreenshot(GLFWwindow* window) {
-    const fs::path folder = screenshotFolder();
-    if (folder.empty()) {
-        fail("the user's data folder", "neither XDG_DATA_HOME nor a home folder is known");
-        return {};
-    }
-    std::error_code error;
-    fs::create_directories(folder, error);
-    if (error) {
-        fail(folder, error.message());
-        return {};
-    }
+namespace {
+
+// A picture read from the window, waiting to be encoded and written.
+struct Shot {
+    fs::path folder;
     int width = 0;
     int height = 0;
-    glfwGetFramebufferSize(window, &width, &height);
-    if (width <= 0 || height <= 0) {
-        fail(folder, "the window shows nothing");
-        return {};
-    }
-    std::vector<unsigned char> pixels = readBackBuffer(width, height);
-    const std::vector<unsigned char> png = encodePng(width, height, pixels);
+    std::vector<unsigned char> pixels;
+};
+
+// Encoding takes a good part of a second for a large window; the game goes
+// on while the one writer thread does it.
+void writeShot(const Shot& shot) {
+    const std::vector<unsigned char> png = encodePng(shot.width, shot.height, shot.pixels);
     if (png.empty()) {
-        fail(folder, "the picture could not be encoded");
-        return {};
+        fail(shot.folder, "the picture could not be encoded");
+        return;
     }
     // Written aside and renamed once whole: a full disk or a kill mid-write
     // never leaves a broken picture under a picture's name.
-    const fs::path part = partName(folder);
+    std::error_code error;
+    const fs::path part = partName(shot.folder);
     if (!writeFile(part, png)) {
         fs::remove(part, error);
         fail(part, "the file could not be written (is the disk full?)");
-        return {};
+        return;
     }
     for (int tries = 0; tries < 100; ++tries) {
-        fs::path path = freshName(folder);
+        const fs::path path = freshName(shot.folder);
         if (publish(part, path)) {
-            std::cout << "screenshot saved to " << path.string() << std::endl;
-            return path;
+            // One write, so the line never mixes with the game's own.
+            std::cout << ("screenshot saved to " + path.string() + "\n") << std::flush;
+            return;
         }
     }
     fs::remove(part, error);
-    fail(folder, "no free file name");
-    return {};
+    fail(shot.folder, "no free file name");
+}
+
+class ShotWriter {
+public:
+    ShotWriter() = default;
+    ShotWriter(const ShotWriter&) = delete;
+    ShotWriter& operator=(const ShotWriter&) = delete;
+    ~ShotWriter() {
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            stopping = true;
+        }
+        changed.notify_all();
+        if (thread.joinable()) {
+            thread.join();
+        }
+    }
+
+    // False when too many pictures already wait: each holds a whole frame.
+    bool add(Shot shot) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (waiting.size() >= maxWaiting) {
+            return false;
+        }
+        waiting.push_back(std::move(shot));
+        if (!thread.joinable()) {
+            thread = std::thread([this] { run(); });
+        }
+        changed.notify_all();
+        return true;
+    }
+
+    void finish() {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [this] { return waiting.empty() && !writing; });
+    }
+
+private:
+    static constexpr std::size_t maxWaiting = 4;
+
+    void run() {
+        std::unique_lock<std::mutex> lock(mutex);
+        for (;;) {
+            changed.wait(lock, [this] { return stopping || !waiting.empty(); });
+            if (waiting.empty()) {
+                return; // stopping, with nothing left to write
+            }
+            const Shot shot = std::move(waiting.front());
+            waiting.pop_front();
+            writing = true;
+            lock.unlock();
+            writeShot(shot);
+            lock.lock();
+            writing = false;
+            changed.notify_all();
+        }
+    }
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<Shot> waiting;
+    bool writing = false;
+    bool stopping = false;
+    std::thread thread;
+};
+
+ShotWriter& shotWriter() {
+    static ShotWriter writer;
+    return writer;
+}
+
+} // namespace
+
+void saveScreenshot(GLFWwindow* window) {
+    Shot shot;
+    shot.folder = screenshotFolder();
+    if (shot.folder.empty()) {
+        fail("the user's data folder", "neither XDG_DATA_HOME nor a home folder is known");
+        return;
+    }
+    std::error_code error;
+    fs::create_directories(shot.folder, error);
+    if (error) {
+        fail(shot.folder, error.message());
+        return;
+    }
+    glfwGetFramebufferSize(window, &shot.width, &shot.height);
+    if (shot.width <= 0 || shot.height <= 0) {
+        fail(shot.folder, "the window shows nothing");
+        return;
+    }
+    shot.pixels = readBackBuffer(shot.width, shot.height);
+    const fs::path folder = shot.folder;
+    if (!shotWriter().add(std::move(shot))) {
+        fail(folder, "the earlier screenshots are still being written");
+    }
+}
+
+void finishScreenshots() {
+    shotWriter().finish();
 }
 
 } // namespace pizzeria::app

@@ -11,12 +11,16 @@ namespace pizzeria::app {
 // %LOCALAPPDATA%\Pizzeria). Empty when no such folder can be named.
 std::filesystem::path screenshotFolder();
 
-// Writes the picture in `window`'s back buffer to a PNG named after the date
-// and time in screenshotFolder(), creating the folder, and prints the path.
-// The file is written under a temporary name beside it and renamed once
-// whole, never over another file. A failure (no folder, read-only, disk full)
-// prints one line and changes nothing else. Returns the file written, or an
-// empty path.
-std::filesystem::path saveScreenshot(GLFWwindow* window);
+// Reads the picture in `window`'s back buffer and hands it to a writer
+// thread, which encodes it as a PNG named after the date and time in
+// screenshotFolder() and prints the path. The file is written under a
+// temporary name beside it and renamed once whole, never over another file.
+// A failure (no folder, read-only, disk full) prints one ERROR line and
+// changes nothing else. Returns at once.
+void saveScreenshot(GLFWwindow* window);
+
+// Waits until every picture handed over is written or has failed; the game
+// calls it before it ends, so a picture taken just before Escape is kept.
+void finishScreenshots();
 
 } // namespace pizzeria::app

@@ -64,12 +64,6 @@ float unitRandom() {
     return float(double(std::rand()) / (double(RAND_MAX) + 1.0));
 }
 
-void reportIncomplete(const char* message) {
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        std::cout << message << std::endl;
-    }
-}
-
 // The texel formats of the window-sized targets, made at start and remade on a resize.
 struct TexelFormat {
     GLint internalFormat;
@@ -128,6 +122,16 @@ void createDepthTarget(GLuint& framebuffer, GLuint& texture, int width, int heig
 }
 
 } // namespace
+
+void requireCompleteFramebuffer(const char* message, int width, int height) {
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
+        return;
+    }
+    std::cout << message << std::endl;
+    std::cerr << "ERROR: The driver could not make the render targets for a " << width << " x "
+              << height << " window." << std::endl;
+    app::exitAfterPause(1);
+}
 
 Renderer::Renderer(int width_, int height_) : width(width_), height(height_) {
     createSceneFramebuffer();
@@ -524,7 +528,7 @@ void Renderer::createSceneFramebuffer() {
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
                               sceneDepthStencil);
 
-    reportIncomplete("ERROR::FRAMEBUFFER:: Framebuffer is not complete!");
+    requireCompleteFramebuffer("ERROR::FRAMEBUFFER:: Framebuffer is not complete!", width, height);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
@@ -564,7 +568,8 @@ void Renderer::createMiniMapFramebuffer() {
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, miniMapColorTexture,
                            0);
     glDrawBuffer(GL_COLOR_ATTACHMENT0);
-    reportIncomplete("ERROR::FRAMEBUFFER:: Mini-map framebuffer is not complete!");
+    requireCompleteFramebuffer("ERROR::FRAMEBUFFER:: Mini-map framebuffer is not complete!", width,
+                               height);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
@@ -691,17 +696,17 @@ void Renderer::createSsaoFramebuffers() {
     glGenRenderbuffers(1, &gDepth);
     allocate(gDepth, geometryDepthFormat, width, height);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, gDepth);
-    reportIncomplete("Framebuffer not complete!");
+    requireCompleteFramebuffer("Framebuffer not complete!", width, height);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 
     glGenFramebuffers(1, &ssaoFramebuffer);
     glGenFramebuffers(1, &ssaoBlurFramebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, ssaoFramebuffer);
     ssaoColorTexture = attachColorTexture(0, occlusionFormat, width, height);
-    reportIncomplete("SSAO Framebuffer not complete!");
+    requireCompleteFramebuffer("SSAO Framebuffer not complete!", width, height);
     glBindFramebuffer(GL_FRAMEBUFFER, ssaoBlurFramebuffer);
     ssaoBlurTexture = attachColorTexture(0, occlusionFormat, width, height);
-    reportIncomplete("SSAO Blur Framebuffer not complete!");
+    requireCompleteFramebuffer("SSAO Blur Framebuffer not complete!", width, height);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 

@@ -16,6 +16,11 @@ namespace pizzeria::render {
 // What a mark on the mini-map stands for; each has its colour and shape.
 enum class MapMark { Cook, Wanted, Other, Enemy };
 
+// Ends the process with `message` and an ERROR line when the bound
+// framebuffer is incomplete: a game drawing into it would show nothing but GL
+// errors. `width` x `height` is the window the targets were made for.
+void requireCompleteFramebuffer(const char* message, int width, int height);
+
 // Owns every shader program, the offscreen targets and the full-screen quad,
 // and runs the per-pass protocol: `useShader` begins the pass of that name
 // and returns its program, `endPass` returns to the window's framebuffer and

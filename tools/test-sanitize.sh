@@ -3,14 +3,17 @@
 # and UndefinedBehaviorSanitizer, runs the whole test suite there, then the
 # damaged-file and command-line fuzzers against that game.
 #   FUZZ_SET=ci|full   damaged-file cases: one per file kind and mutation (69,
-#                      the default) or every file with every mutation (550)
+#                      the default) or every file with every mutation (575)
 #   ARGS_COUNT=N       random command lines besides the fixed ones (default 40)
 #   PIZZERIA_SOAK_SECONDS  length of the soak test (default 60)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./tools/install-deps.sh
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=true
 cmake -S . -B build-asan -DPIZZERIA_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
-  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DCMAKE_C_FLAGS_DEBUG="-O1 -g1"
+  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DCMAKE_C_FLAGS_DEBUG="-O1 -g1" \
+  -DCMAKE_CXX_COMPILER_LAUNCHER="$(command -v ccache || true)" \
+  -DCMAKE_C_COMPILER_LAUNCHER="$(command -v ccache || true)"
 cmake --build build-asan -j"$(nproc)"
 
 export SDL_AUDIODRIVER=dummy

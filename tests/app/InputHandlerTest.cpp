@@ -3,7 +3,6 @@
 #include "app/InputHandler.h"
 #include "app/GameSettings.h"
 #include "sound/SoundManager.h"
-#include "tests/support/GlContext.h"
 #include "tests/support/Process.h"
 
 #include <GLFW/glfw3.h>
@@ -36,71 +35,7 @@ protected:
     InputHandler handler{nullptr, nullptr, nullptr, nullptr};
 };
 
-struct ToggleCase {
-    int key;
-    bool GameSettings::*flag;
-    std::vector<std::string> twoPresses;
-};
-
-const ToggleCase toggles[] = {
-    {GLFW_KEY_G, &GameSettings::godMode, {"GodMode on", "GodMode off"}},
-    {GLFW_KEY_B,
-     &GameSettings::blinnPhong,
-     {"lighting set to phong", "lighting set to blinn-phong"}},
-    {GLFW_KEY_F6, &GameSettings::ssaoEnabled, {"SSAO on", "SSAO off"}},
-    {GLFW_KEY_F11, &GameSettings::ssaoDebug, {"SSAO debug on", "SSAO debug off"}},
-    {GLFW_KEY_F2, &GameSettings::showFps, {}},
-    {GLFW_KEY_F1, &GameSettings::gameRunning, {"game paused", "game resumed"}},
-    {GLFW_KEY_F10, &GameSettings::celShading, {"Cel Shading on", "Cel Shading off"}},
-    {GLFW_KEY_F9, &GameSettings::blendingEnabled, {"blending off", "blending on"}},
-    {GLFW_KEY_F8, &GameSettings::cullingEnabled, {"culling off", "culling on"}},
-    {GLFW_KEY_F7, &GameSettings::shadowsEnabled, {"shadows off", "shadows on"}},
-    {GLFW_KEY_J, &GameSettings::shadowsDebug, {"shadows debug on", "shadows debug off"}},
-    {GLFW_KEY_X, &GameSettings::miniMapEnabled, {"Mini Map on", "Mini Map off"}},
-};
-
-void PrintTo(const ToggleCase& c, std::ostream* os) {
-    *os << "key " << c.key;
-}
-
-class Toggles : public Keys, public testing::WithParamInterface<ToggleCase> {};
-
 } // namespace
-
-TEST_P(Toggles, EachPressFlipsTheFlagAndSaysItsNewState) {
-    const ToggleCase& c = GetParam();
-    const bool start = gameSettings.*c.flag;
-
-    const auto first = press(c.key);
-    EXPECT_EQ(gameSettings.*c.flag, !start);
-    const auto second = press(c.key);
-    EXPECT_EQ(gameSettings.*c.flag, start);
-
-    std::vector<std::string> printed = first;
-    printed.insert(printed.end(), second.begin(), second.end());
-    EXPECT_EQ(printed, c.twoPresses);
-}
-
-INSTANTIATE_TEST_SUITE_P(KeyTable, Toggles, testing::ValuesIn(toggles),
-                         [](const testing::TestParamInfo<ToggleCase>& info) {
-                             return "Key" + std::to_string(info.param.key);
-                         });
-
-TEST_F(Keys, TextureQualityCyclesThroughItsThreeModes) {
-    EXPECT_EQ(press(GLFW_KEY_F4, 4),
-              (std::vector<std::string>{"TexQuality GL_LINEAR", "TexQuality GL_NEAREST",
-                                        "default setting", "TexQuality GL_LINEAR"}));
-    EXPECT_EQ(gameSettings.texQuality, 1);
-    EXPECT_TRUE(gameSettings.texQualityChanged);
-}
-
-TEST_F(Keys, MipmapModeCyclesThroughItsThreeModes) {
-    EXPECT_EQ(press(GLFW_KEY_F5, 3),
-              (std::vector<std::string>{"MipMapping GL_LINEAR_MIPMAP_LINEAR",
-                                        "MipMapping GL_NEAREST_MIPMAP_NEAREST", "no MipMapping"}));
-    EXPECT_EQ(gameSettings.mipmapMode, 0);
-    EXPECT_TRUE(gameSettings.mipmapChanged);
-}
 
 TEST_F(Keys, RepeatsReleasesAndStrayCodesChangeNothing) {
     testing::internal::CaptureStdout();
@@ -128,29 +63,6 @@ TEST_F(Keys, GodModeDiscardsThePendingYaw) {
     EXPECT_EQ(handler.yaw, 0.0f);
 }
 
-TEST(KeysWithWindow, EscapeAsksTheWindowToCloseAndF3TogglesWireframe) {
-    testsupport::GlContext context;
-    ASSERT_TRUE(context.ok()) << "needs a display; tools/test.sh starts Xvfb";
-    InputHandler handler(context.window, nullptr, nullptr, nullptr);
-
-    testing::internal::CaptureStdout();
-    handler.onKey(context.window, GLFW_KEY_F3, GLFW_PRESS);
-    GLint mode[2] = {0, 0};
-    glGetIntegerv(GL_POLYGON_MODE, mode);
-    EXPECT_EQ(mode[0], GL_LINE);
-    handler.onKey(context.window, GLFW_KEY_F3, GLFW_RELEASE);
-    handler.onKey(context.window, GLFW_KEY_F3, GLFW_PRESS);
-    glGetIntegerv(GL_POLYGON_MODE, mode);
-    EXPECT_EQ(mode[0], GL_FILL);
-    EXPECT_EQ(lines(testing::internal::GetCapturedStdout()),
-              (std::vector<std::string>{"GL_POLYGON_MODE set to GL_LINE",
-                                        "GL_POLYGON_MODE set to GL_FILL"}));
-
-    EXPECT_FALSE(glfwWindowShouldClose(context.window));
-    handler.onKey(context.window, GLFW_KEY_ESCAPE, GLFW_PRESS);
-    EXPECT_TRUE(glfwWindowShouldClose(context.window));
-}
-
 namespace {
 
 class MouseLook : public testing::Test {
@@ -162,15 +74,6 @@ protected:
 constexpr float radiansPerPixel = 0.07f * 0.017453292f;
 
 } // namespace
-
-TEST_F(MouseLook, FirstEventOnlyRecordsThePosition) {
-    handler.onMouseMove(500.0, 300.0);
-    EXPECT_FALSE(handler.firstMouse);
-    EXPECT_EQ(handler.yaw, 0.0f);
-    EXPECT_FLOAT_EQ(handler.pitch, -0.3926991f);
-    EXPECT_EQ(handler.lastX, 500.0f);
-    EXPECT_EQ(handler.lastY, 300.0f);
-}
 
 TEST_F(MouseLook, MovingRightTurnsAndMovingUpRaisesTheView) {
     handler.onMouseMove(0.0, 0.0);

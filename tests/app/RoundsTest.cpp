@@ -168,6 +168,7 @@ TEST_F(Rounds, F12SavesThePictureAsShownOrSaysWhyNot) {
     const Picture shown = Picture::ofBackBuffer(game->width, game->height);
     testing::internal::CaptureStdout();
     press(GLFW_KEY_F12);
+    pizzeria::app::finishScreenshots();
     const std::string out = testing::internal::GetCapturedStdout();
     const auto folder = data.path() / "pizzeria" / "screenshots";
     ASSERT_EQ(out.rfind("screenshot saved to " + folder.string(), 0), 0u) << out;
@@ -197,6 +198,7 @@ TEST_F(Rounds, F12SavesThePictureAsShownOrSaysWhyNot) {
     };
     press(GLFW_KEY_F12);
     press(GLFW_KEY_F12);
+    pizzeria::app::finishScreenshots();
     EXPECT_EQ(pictures(), 1);
 
 #ifndef _WIN32
@@ -210,6 +212,7 @@ TEST_F(Rounds, F12SavesThePictureAsShownOrSaysWhyNot) {
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     press(GLFW_KEY_F12);
+    pizzeria::app::finishScreenshots(); // written on another thread, under the same limit
     setrlimit(RLIMIT_FSIZE, &limit);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");

@@ -1,7 +1,6 @@
 // Textures decoded from image files, with a real GL context.
 #include "assets/Texture.h"
 #include "tests/support/GlContext.h"
-#include "tests/support/MipLevels.h"
 #include "tests/support/Process.h"
 
 #include <IL/il.h>
@@ -121,34 +120,6 @@ TEST_F(Textures, UploadsTheTopRowFirstWhateverTheStoredOrder) {
         ASSERT_EQ(uploaded.width, expected.width);
         ASSERT_EQ(uploaded.height, expected.height);
         EXPECT_EQ(uploaded.pixels, expected.pixels);
-    }
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
-
-// The chain is built on the CPU now: every level down to 1 x 1 must be the
-// box filter of the one above, odd sizes (shared texels weighed in part)
-// included, or distant ground and models would shimmer or shift colour.
-TEST_F(Textures, EveryMipLevelIsTheBoxFilteredLevelAbove) {
-    const int sizes[][2] = {{8, 8}, {13, 6}, {5, 1}};
-    for (const auto& size : sizes) {
-        SCOPED_TRACE(std::to_string(size[0]) + " x " + std::to_string(size[1]));
-        Picture picture{size[0], size[1], {}};
-        for (int i = 0; i < size[0] * size[1]; ++i) {
-            // Sharp, uneven texels, so that a wrong weight or offset shows.
-            picture.pixels.push_back(Rgba{std::uint8_t(i * 97 % 256), std::uint8_t(i * 31 % 7 * 40),
-                                          std::uint8_t(255 - i * 13 % 256), 255});
-        }
-        writeTga("chain.tga", picture, true);
-
-        const GLuint texture = loadTexture("chain.tga");
-        const testsupport::MipChainCheck check = testsupport::checkMipChain(texture, GL_RGB, 3);
-
-        const int longest = std::max(size[0], size[1]);
-        EXPECT_EQ(check.levels, int(std::log2(longest)) + 1);
-        EXPECT_EQ(check.lastWidth, 1);
-        EXPECT_EQ(check.lastHeight, 1);
-        EXPECT_LE(check.largestDifference, 1) << "steps of 1/255";
-        glDeleteTextures(1, &texture);
     }
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }

@@ -119,6 +119,19 @@ TEST_F(RenderTargets, AreCompleteAndEachPassClearsItsOwn) {
     Renderer second(windowWidth, windowHeight); // built with the last target still bound
     EXPECT_EQ(boundFramebuffer(), 0u);
 
+    // A target the driver cannot make ends the game at start, not later in
+    // GL errors. The death test reruns this test alone, so it may build.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    GLuint empty = 0;
+    glGenFramebuffers(1, &empty);
+    glBindFramebuffer(GL_FRAMEBUFFER, empty);
+    EXPECT_EXIT(
+        pizzeria::render::requireCompleteFramebuffer("SSAO Framebuffer not complete!", 640, 480),
+        testing::ExitedWithCode(1),
+        "^ERROR: The driver could not make the render targets for a 640 x 480 window.\n$");
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &empty);
+
     const struct {
         const char* pass;
         GLuint framebuffer;
