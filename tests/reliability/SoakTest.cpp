@@ -55,10 +55,10 @@ double heapMegabytes() {
 }
 
 // The keys that switch something on and off, or through modes.
-const int kToggles[] = {GLFW_KEY_F2, GLFW_KEY_F3, GLFW_KEY_F4,  GLFW_KEY_F5,  GLFW_KEY_F6,
-                        GLFW_KEY_F7, GLFW_KEY_F8, GLFW_KEY_F9,  GLFW_KEY_F10, GLFW_KEY_F11,
-                        GLFW_KEY_B,  GLFW_KEY_G,  GLFW_KEY_J,   GLFW_KEY_M,   GLFW_KEY_P,
-                        GLFW_KEY_X};
+const int kToggles[] = {GLFW_KEY_F2,  GLFW_KEY_F3,  GLFW_KEY_F4, GLFW_KEY_F5,
+                        GLFW_KEY_F6,  GLFW_KEY_F7,  GLFW_KEY_F8, GLFW_KEY_F9,
+                        GLFW_KEY_F10, GLFW_KEY_F11, GLFW_KEY_B,  GLFW_KEY_G,
+                        GLFW_KEY_J,   GLFW_KEY_M,   GLFW_KEY_P,  GLFW_KEY_X};
 
 void press(pizzeria::app::InputHandler& input, GLFWwindow* window, int key) {
     input.onKey(window, key, GLFW_PRESS);
