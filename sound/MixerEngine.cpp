@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <mutex>
 
 #ifdef __linux__
 #include <dlfcn.h>
@@ -285,6 +286,17 @@ int MixerEngine::soundingEffects() const {
     return sounding;
 }
 
+namespace {
+
+// SDL_mixer's loaders share its decoders' state: a music file probed here
+// while a track decodes on another thread crashed the game now and then.
+std::mutex& mixerLoads() {
+    static std::mutex loads;
+    return loads;
+}
+
+} // namespace
+
 const MixerEngine::Decoding* MixerEngine::chunkFor(const std::string& path, bool inBackground) {
     const auto found = chunks.find(path);
     if (found != chunks.end()) {
@@ -299,13 +311,19 @@ const MixerEngine::Decoding* MixerEngine::chunkFor(const std::string& path, bool
     if (!std::filesystem::is_regular_file(path, error)) {
         return nullptr;
     }
-    SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
-    Mix_Music* probe = file ? Mix_LoadMUS_RW(file, 1) : nullptr;
-    if (!probe) {
-        return nullptr;
+    {
+        const std::lock_guard<std::mutex> turn(mixerLoads());
+        SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
+        Mix_Music* probe = file ? Mix_LoadMUS_RW(file, 1) : nullptr;
+        if (!probe) {
+            return nullptr;
+        }
+        Mix_FreeMusic(probe);
     }
-    Mix_FreeMusic(probe);
-    auto decode = [path] { return Mix_LoadWAV(path.c_str()); };
+    auto decode = [path] {
+        const std::lock_guard<std::mutex> turn(mixerLoads());
+        return Mix_LoadWAV(path.c_str());
+    };
     Decoding decoding =
         std::async(inBackground ? std::launch::async : std::launch::deferred, decode).share();
     if (!inBackground && !decoding.get()) {
