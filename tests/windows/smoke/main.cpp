@@ -12,13 +12,11 @@
 #include <assimp/version.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
-#include <glm/glm.hpp>
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -153,19 +151,6 @@ TEST(WindowsSmoke, FreeTypeRendersGlyph) {
     EXPECT_GT(inked, 0);
     FT_Done_Face(face);
     FT_Done_FreeType(library);
-}
-
-TEST(WindowsSmoke, ThreadsAndGlm) {
-    // std::thread goes through the statically linked winpthreads.
-    long long sum = 0;
-    std::thread worker([&sum] {
-        for (int i = 1; i <= 1000; ++i)
-            sum += i;
-    });
-    worker.join();
-    EXPECT_EQ(sum, 500500);
-    const glm::vec3 cross = glm::cross(glm::vec3(1, 0, 0), glm::vec3(0, 1, 0));
-    EXPECT_FLOAT_EQ(cross.z, 1.0F);
 }
 
 } // namespace
