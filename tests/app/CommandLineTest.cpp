@@ -1,5 +1,6 @@
 // The command line as a user meets it: the built game started in a folder of
 // its own, with its exit code and the exact line it writes.
+#include "tests/support/BuildPaths.h"
 #include "tests/support/Process.h"
 
 #include <gtest/gtest.h>
@@ -56,7 +57,7 @@ class CommandLine : public testing::TestWithParam<CommandLineCase> {};
 
 TEST_P(CommandLine, EndsWithItsMessageAndExitCodeOne) {
     TempDir folder;
-    std::vector<std::string> argv{PIZZERIA_EXE};
+    std::vector<std::string> argv{testsupport::gameExe()};
     argv.insert(argv.end(), GetParam().arguments.begin(), GetParam().arguments.end());
 
     const auto result = runProcess(argv, folder.path());
@@ -81,9 +82,9 @@ INSTANTIATE_TEST_SUITE_P(Arguments, CommandLine, testing::ValuesIn(cases),
 
 TEST(CommandLineDisplay, NoDisplayEndsBeforeTheArgumentsAreRead) {
     TempDir folder;
-    const auto result = runProcess(
-        {"/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", PIZZERIA_EXE, "640", "abc"},
-        folder.path());
+    const auto result = runProcess({"/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
+                                    testsupport::gameExe(), "640", "abc"},
+                                   folder.path());
 
     EXPECT_EQ(result.exitCode, 1);
     // GLFW says why first (no display), then our own line.

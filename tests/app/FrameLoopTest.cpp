@@ -1,5 +1,6 @@
 // The game started from its run folder, its frame loop running until the
 // window is closed the way a window manager closes it.
+#include "tests/support/BuildPaths.h"
 #include "tests/support/Process.h"
 #include "tests/support/X11Windows.h"
 
@@ -14,7 +15,7 @@ TEST(FrameLoop, RunsUntilTheWindowIsClosedAndExitsCleanly) {
     testsupport::X11Windows x11;
     ASSERT_TRUE(x11.connected()) << "needs a display; tools/test.sh starts Xvfb";
 
-    testsupport::ChildProcess game({PIZZERIA_EXE, "640", "480"}, PIZZERIA_RUN_DIR);
+    testsupport::ChildProcess game({testsupport::gameExe(), "640", "480"}, testsupport::runDir());
     const unsigned long window = x11.waitForWindow("Pizzeria", game.processId(), 60s);
     ASSERT_NE(window, 0u) << "the game window never appeared";
     const auto size = x11.size(window);
@@ -41,7 +42,7 @@ TEST(FrameLoop, EndRequestsCloseTheGameAndASecondEndsItAtOnce) {
         {SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}, {SIGQUIT, "SIGQUIT"}};
     for (const auto& [signal, name] : requests) {
         SCOPED_TRACE(name);
-        testsupport::ChildProcess game({PIZZERIA_EXE}, PIZZERIA_RUN_DIR);
+        testsupport::ChildProcess game({testsupport::gameExe()}, testsupport::runDir());
         ASSERT_NE(x11.waitForWindow("Pizzeria", game.processId(), 60s), 0u)
             << "the game window never appeared";
         game.sendSignal(signal);
@@ -52,7 +53,7 @@ TEST(FrameLoop, EndRequestsCloseTheGameAndASecondEndsItAtOnce) {
         EXPECT_NE(result.out.find(std::string("closing on ") + name + "\n"), std::string::npos)
             << result.out;
     }
-    testsupport::ChildProcess game({PIZZERIA_EXE}, PIZZERIA_RUN_DIR);
+    testsupport::ChildProcess game({testsupport::gameExe()}, testsupport::runDir());
     ASSERT_NE(x11.waitForWindow("Pizzeria", game.processId(), 60s), 0u);
     game.sendSignal(SIGSTOP); // both requests arrive before the frame loop sees one
     game.sendSignal(SIGTERM);

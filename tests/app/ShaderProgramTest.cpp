@@ -2,6 +2,7 @@
 // programs, and the failures the damaged-file fuzzer does not try (each
 // shader missing, empty or a directory is one of its cases).
 #include "render/Renderer.h"
+#include "tests/support/BuildPaths.h"
 #include "tests/support/GlContext.h"
 #include "tests/support/Process.h"
 
@@ -42,7 +43,7 @@ protected:
         // Each death test starts afresh in a new process with its own context.
         GTEST_FLAG_SET(death_test_style, "threadsafe");
         ASSERT_TRUE(context.ok()) << "needs a display; tools/test.sh starts Xvfb";
-        fs::copy(fs::path(PIZZERIA_RUN_DIR) / "Shader", folder.path() / "Shader");
+        fs::copy(fs::path(testsupport::runDir()) / "Shader", folder.path() / "Shader");
         previous = fs::current_path();
         fs::current_path(folder.path());
     }

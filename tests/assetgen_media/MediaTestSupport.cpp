@@ -1,4 +1,5 @@
 #include "tests/assetgen_media/MediaTestSupport.h"
+#include "tests/support/BuildPaths.h"
 
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
@@ -11,7 +12,7 @@
 namespace mediatest {
 
 std::filesystem::path runDir() {
-    return PIZZERIA_RUN_DIR;
+    return testsupport::runDir();
 }
 
 namespace {

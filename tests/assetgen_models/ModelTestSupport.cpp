@@ -1,6 +1,7 @@
 #include "tests/assetgen_models/ModelTestSupport.h"
 
 #include "app/ModelCache.h"
+#include "tests/support/BuildPaths.h"
 #include "tests/support/GlContext.h"
 
 #include <algorithm>
@@ -64,8 +65,8 @@ namespace {
 LoadedModel load(int kind) {
     static testsupport::GlContext context; // the loader uploads meshes and textures
     LoadedModel model;
-    model.game = std::make_unique<pizzeria::assets::Model>(std::string(PIZZERIA_RUN_DIR) + "/" +
-                                                           pizzeria::app::modelPath(kind));
+    model.game = std::make_unique<pizzeria::assets::Model>(std::string(testsupport::runDir()) +
+                                                           "/" + pizzeria::app::modelPath(kind));
     for (const pizzeria::assets::Mesh& mesh : model.game->meshes) {
         LoadedMesh out;
         out.textureCount = mesh.textures.size();

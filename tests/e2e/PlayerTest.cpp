@@ -4,6 +4,7 @@
 // with tolerances; a failed check leaves its actual and expected images in
 // the build's e2e-failures folder.
 #include "tests/e2e/Screen.h"
+#include "tests/support/BuildPaths.h"
 #include "tests/support/Process.h"
 #include "tests/support/X11Windows.h"
 
@@ -93,8 +94,9 @@ protected:
         testsupport::ChildOptions options;
         options.set.emplace_back("PIZZERIA_GL_ERROR_GATE", "1");
         game = std::make_unique<testsupport::ChildProcess>(
-            std::vector<std::string>{PIZZERIA_EXE, std::to_string(width), std::to_string(height)},
-            PIZZERIA_RUN_DIR, options);
+            std::vector<std::string>{testsupport::gameExe(), std::to_string(width),
+                                     std::to_string(height)},
+            testsupport::runDir(), options);
         window = x11.waitForWindow("Pizzeria", game->processId(), patience);
         ASSERT_NE(window, 0u) << "the game window never appeared";
         ASSERT_EQ(xdotool("windowfocus --sync " + std::to_string(window)), 0)
@@ -166,7 +168,7 @@ protected:
 
     static std::filesystem::path failureFolder() {
         const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        return std::filesystem::path(PIZZERIA_E2E_FAILURES) / info->name();
+        return std::filesystem::path(testsupport::e2eFailuresDir()) / info->name();
     }
 
     void keepImages(const std::string& step, const Image& actual, const Image& expected) {
@@ -350,9 +352,9 @@ struct StartedGame {
     unsigned long window = 0;
 
     explicit StartedGame(const std::vector<std::string>& arguments) {
-        std::vector<std::string> argv{PIZZERIA_EXE};
+        std::vector<std::string> argv{testsupport::gameExe()};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
-        process = std::make_unique<testsupport::ChildProcess>(argv, PIZZERIA_RUN_DIR);
+        process = std::make_unique<testsupport::ChildProcess>(argv, testsupport::runDir());
         window = x11.waitForWindow("Pizzeria", process->processId(), patience);
         if (window != 0) {
             std::system(
@@ -409,7 +411,8 @@ TEST(BigWindow, TheCookIsSeenFromAboveWhileHeWalksOnSlowFrames) {
          std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(2s)) {
         screen = e2e::grabWindow(game.window);
         if (!cookSeenFromAbove(screen)) {
-            e2e::savePng(screen, std::filesystem::path(PIZZERIA_E2E_FAILURES) / "walk-lost.png");
+            e2e::savePng(screen,
+                         std::filesystem::path(testsupport::e2eFailuresDir()) / "walk-lost.png");
             FAIL() << "lost sight of the cook after " << grabs << " grabs";
         }
         ++grabs;

@@ -4,6 +4,7 @@
 // ends on Escape, with the GL error gate on. Its own X server keeps the
 // keyboard focus, so it may run beside other tests.
 #include "tests/e2e/Screen.h"
+#include "tests/support/BuildPaths.h"
 #include "tests/support/PrivateDisplay.h"
 #include "tests/support/Process.h"
 #include "tests/support/X11Windows.h"
@@ -75,7 +76,8 @@ TEST(Softpipe, StartsTakesEveryTechniqueKeyAndEndsOnEscape) {
     options.set = {{"GALLIUM_DRIVER", "softpipe"},
                    {"LIBGL_ALWAYS_SOFTWARE", "1"},
                    {"PIZZERIA_GL_ERROR_GATE", "1"}};
-    testsupport::ChildProcess game({PIZZERIA_EXE, "320", "240"}, PIZZERIA_RUN_DIR, options);
+    testsupport::ChildProcess game({testsupport::gameExe(), "320", "240"}, testsupport::runDir(),
+                                   options);
 
     testsupport::X11Windows x11(display.name());
     const unsigned long window = x11.waitForWindow("Pizzeria", game.processId(), patience);

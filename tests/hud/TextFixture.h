@@ -4,6 +4,7 @@
 
 #include "app/GameSettings.h"
 #include "render/Shader.h"
+#include "tests/support/BuildPaths.h"
 #include "tests/support/GlContext.h"
 #include "tests/support/Process.h"
 
@@ -18,12 +19,12 @@ class TextFixture : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(context.ok()) << "needs a display; tools/test.sh starts Xvfb";
-        const std::string dir = std::string(PIZZERIA_RUN_DIR) + "/Shader/";
+        const std::string dir = std::string(testsupport::runDir()) + "/Shader/";
         shader = std::make_unique<pizzeria::render::Shader>(dir + "text.vert", dir + "text.frag");
         glUseProgram(shader->program);
         glUniformMatrix4fv(glGetUniformLocation(shader->program, "projection"), 1, GL_FALSE,
                            glm::value_ptr(glm::ortho(0.0f, 1200.0f, 0.0f, 800.0f)));
-        std::filesystem::current_path(PIZZERIA_RUN_DIR);
+        std::filesystem::current_path(testsupport::runDir());
     }
     void TearDown() override {
         std::filesystem::current_path(previous);

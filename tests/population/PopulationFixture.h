@@ -6,6 +6,7 @@
 #include "app/SpawnPoints.h"
 #include "sound/SoundManager.h"
 #include "tests/scene/TerrainFixture.h"
+#include "tests/support/BuildPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +47,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(world.context.ok()) << "needs a display";
         terrain = world.make(8, 8, [](int, int) { return 64; }); // flat, 2 units high
-        std::filesystem::current_path(PIZZERIA_RUN_DIR);         // models load from here
+        std::filesystem::current_path(testsupport::runDir());    // models load from here
         pizzeria::app::clearCollisionList();
         pizzeria::app::spawnPointIndex = 0;
         std::srand(7);

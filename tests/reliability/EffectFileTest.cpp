@@ -3,6 +3,7 @@
 // damaged effect: it stays silent, the game reports nothing and goes on.
 #include "sound/MixerEngine.h"
 #include "sound/SoundManager.h"
+#include "tests/support/BuildPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +58,7 @@ void damage(const fs::path& file, const std::string& mutation) {
             bytes[i] = char(bytes[i] ^ (1 << (i % 8)));
         }
     } else if (mutation == "wrongformat") {
-        bytes = readAll(fs::path(PIZZERIA_RUN_DIR) / "GameObjects/Terrain/Terrain.jpg");
+        bytes = readAll(fs::path(testsupport::runDir()) / "GameObjects/Terrain/Terrain.jpg");
     }
     writeAll(file, bytes);
 }
@@ -72,7 +73,7 @@ TEST_P(EffectFile, PlaysSilentlyWhenDamaged) {
         ("pizzeria-effect-" + std::to_string(getpid()) + "-" + std::string(GetParam()));
     fs::remove_all(folder);
     fs::create_directories(folder);
-    fs::copy(fs::path(PIZZERIA_RUN_DIR) / "Sounds", folder / "Sounds");
+    fs::copy(fs::path(testsupport::runDir()) / "Sounds", folder / "Sounds");
     damage(folder / "Sounds/moneySound.mp3", GetParam());
     const fs::path previous = fs::current_path();
     fs::current_path(folder);

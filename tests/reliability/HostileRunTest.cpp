@@ -4,6 +4,7 @@
 // Each game runs on an X server of its own with real X input, and every run
 // must end with its exit code and its one line, never hung nor killed by a
 // signal.
+#include "tests/support/BuildPaths.h"
 #include "tests/support/PrivateDisplay.h"
 #include "tests/support/Process.h"
 #include "tests/support/RunFolder.h"
@@ -91,7 +92,7 @@ protected:
         return result;
     }
 
-    testsupport::RunFolder folder{PIZZERIA_RUN_DIR};
+    testsupport::RunFolder folder{testsupport::runDir()};
     testsupport::TempDir scratch;
     testsupport::PrivateDisplay display;
     std::unique_ptr<testsupport::ChildProcess> game;

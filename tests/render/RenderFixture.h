@@ -5,6 +5,7 @@
 
 #include "app/GameSettings.h"
 #include "render/Renderer.h"
+#include "tests/support/BuildPaths.h"
 #include "tests/support/GlContext.h"
 #include "tests/support/GlErrors.h"
 #include "tests/support/Process.h"
@@ -44,7 +45,7 @@ protected:
         context = openContext(windowWidth, windowHeight);
         ASSERT_TRUE(context) << "needs a display; tools/test.sh starts Xvfb";
         ASSERT_TRUE(testsupport::gateGlErrors()) << "the context offers no KHR_debug";
-        std::filesystem::copy(std::filesystem::path(PIZZERIA_RUN_DIR) / "Shader",
+        std::filesystem::copy(std::filesystem::path(testsupport::runDir()) / "Shader",
                               folder.path() / "Shader");
         previous = std::filesystem::current_path();
         std::filesystem::current_path(folder.path());

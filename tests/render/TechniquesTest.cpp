@@ -4,6 +4,7 @@
 #include "assets/Mesh.h"
 #include "hud/Hud.h"
 #include "tests/render/RenderFixture.h"
+#include "tests/support/BuildPaths.h"
 
 #include <glm/gtc/constants.hpp>
 #include <glm/gtc/matrix_transform.hpp>
@@ -408,7 +409,7 @@ TEST_F(MiniMap, TheInsetShowsOverEveryViewAndTheFrameRateLineAboveIt) {
     gameSettings.shadowsEnabled = false;
     gameSettings.showFps = true;
     Renderer renderer(windowWidth, windowHeight);
-    std::filesystem::copy(std::filesystem::path(PIZZERIA_RUN_DIR) / "Fonts", "Fonts");
+    std::filesystem::copy(std::filesystem::path(testsupport::runDir()) / "Fonts", "Fonts");
     pizzeria::hud::Hud hud(windowWidth, windowHeight);
     hud.setFps(60);
     const Renderer::Rect inset = Renderer::miniMapInset(windowWidth, windowHeight);
@@ -455,7 +456,7 @@ TEST_F(MiniMap, TheInsetShowsOverEveryViewAndTheFrameRateLineAboveIt) {
 TEST_F(Lighting, TheHudIsDrawnOverAnythingInFrontOfTheCamera) {
     gameSettings.shadowsEnabled = false;
     Renderer renderer(windowWidth, windowHeight);
-    std::filesystem::copy(std::filesystem::path(PIZZERIA_RUN_DIR) / "Fonts", "Fonts");
+    std::filesystem::copy(std::filesystem::path(testsupport::runDir()) / "Fonts", "Fonts");
     pizzeria::hud::Hud hud(windowWidth, windowHeight);
     hud.setPizzaIngredients({"tomato"});
     lookAt(renderer, glm::vec3(0, 1, 5), glm::vec3(0, 1, 0));

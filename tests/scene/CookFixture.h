@@ -3,6 +3,7 @@
 // The cook on a small terrain, with the game's generated models.
 #include "scene/maincharacter/MainCharacter.h"
 #include "tests/scene/TerrainFixture.h"
+#include "tests/support/BuildPaths.h"
 
 #include <filesystem>
 
@@ -17,7 +18,7 @@ protected:
             return;
         }
         previous = std::filesystem::current_path();
-        std::filesystem::current_path(PIZZERIA_RUN_DIR); // the models live there
+        std::filesystem::current_path(testsupport::runDir()); // the models live there
         terrain = world.make(8, 8, [](int, int) { return 40; });
         cook = std::make_unique<pizzeria::scene::maincharacter::MainCharacter>(terrain.get());
         int still = 0;

@@ -1,6 +1,7 @@
 // Ground heights from small heightmaps at the edges, outside the square and
 // on odd image shapes, where a wrong index reads past the grid.
 #include "tests/scene/TerrainFixture.h"
+#include "tests/support/BuildPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,7 @@ TEST_F(TerrainHeights, OnAGridVertexTheHeightIsThatVertexPlusOneHundredth) {
 // place in the cell were rounded apart, the game's map had a pit of 0.2 (the
 // wall test's step) at x = -25, z = -107.75.
 TEST_F(TerrainHeights, TheGroundHasNoSeamsAtCellEdges) {
-    std::filesystem::current_path(PIZZERIA_RUN_DIR);
+    std::filesystem::current_path(testsupport::runDir());
     const pizzeria::scene::terrain::Terrain map;
     const float cell = map.size / float(map.heights.size() - 1);
     float worst = 0.0f;

@@ -6,6 +6,7 @@
 #include "app/Game.h"
 #include "app/GameSettings.h"
 #include "sound/SoundManager.h"
+#include "tests/support/BuildPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,7 @@ namespace testsupport {
 // Started in the run folder, since the game reads its data relative to it;
 // the working folder is restored by the caller.
 inline std::unique_ptr<pizzeria::app::Game> startGameInRunFolder() {
-    std::filesystem::current_path(PIZZERIA_RUN_DIR);
+    std::filesystem::current_path(testsupport::runDir());
     char name[] = "pizzeria";
     char* argv[] = {name, nullptr};
     return std::make_unique<pizzeria::app::Game>(1, argv);
