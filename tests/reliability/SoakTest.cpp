@@ -2,7 +2,7 @@
 // game reads, random mouse buttons and movement, every technique toggled, for
 // PIZZERIA_SOAK_SECONDS (60 by default). Every object's matrix must stay
 // finite, knocked-out objects must go, the driver must report no GL error,
-// and in runs of three minutes and more the heap must not grow. A round that
+// and neither what the game allocates nor its GL objects may grow. A round that
 // ends in game over is followed by a fresh one, so the whole run is spent
 // playing. The seed is printed; PIZZERIA_SOAK_SEED plays a run again. Under the sanitizer build
 // LeakSanitizer checks at exit that every dropped object was destroyed.
@@ -10,9 +10,11 @@
 #include "app/GameSettings.h"
 #include "app/InputHandler.h"
 #include "sound/SoundManager.h"
+#include "tests/reliability/HeldByNew.h"
 #include "tests/support/GlErrors.h"
 #include "tests/support/WholeGame.h"
 
+#include <GL/glew.h>
 #include <GLFW/glfw3.h>
 #include <glm/gtc/type_ptr.hpp>
 #include <gtest/gtest.h>
@@ -26,8 +28,6 @@
 #include <random>
 #include <string>
 #include <vector>
-
-#include <malloc.h>
 
 using pizzeria::app::gameSettings;
 using pizzeria::scene::SceneObject;
@@ -46,12 +46,15 @@ double envSeconds() {
     return text != nullptr ? std::atof(text) : 60.0;
 }
 
-// What the allocator has handed out and not had back. Resident memory moves
-// by a hundred megabytes with the allocator's caches and the driver's
-// mappings; this moves with what the game holds, so a minute shows a leak.
-double heapMegabytes() {
-    const struct mallinfo2 info = mallinfo2();
-    return double(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
+// The game's GL objects alive now, by probing the names a run can reach.
+int liveGlObjects() {
+    int live = 0;
+    for (GLuint name = 1; name <= 8192; ++name) {
+        live += glIsTexture(name) + glIsBuffer(name) + glIsFramebuffer(name) +
+                glIsRenderbuffer(name) + glIsVertexArray(name) + glIsProgram(name) +
+                glIsShader(name);
+    }
+    return live;
 }
 
 // The keys that switch something on and off, or through modes.
@@ -133,7 +136,9 @@ TEST(Soak, RandomPlayKeepsTheGameSoundAndItsMemoryFlat) {
             drawFrames(*game, 2);
         }
     }
-    std::vector<double> heap; // MB every 2 s, once the driver has drawn
+    glFinish();
+    const int glObjectsAtStart = liveGlObjects();
+    std::vector<double> heldByNew; // MB every 2 s
 
     double mouseX = 0.0;
     double mouseY = 0.0;
@@ -188,29 +193,26 @@ TEST(Soak, RandomPlayKeepsTheGameSoundAndItsMemoryFlat) {
             testsupport::startNewRound(*game);
             ++rounds;
         }
-        if (now - start >= 2.0 * double(heap.size() + 1)) {
-            glFinish();
-            heap.push_back(heapMegabytes());
+        if (now - start >= 2.0 * double(heldByNew.size() + 1)) {
+            heldByNew.push_back(double(testsupport::bytesHeldByNew()) / (1024.0 * 1024.0));
         }
     }
 
-    // What the game holds swings by tens of megabytes with what it shows (the
-    // driver's frame data, the tracks); what it keeps shows in the lowest
+    // Memory swings with what is shown; what is kept shows in the lowest
     // sample. The last third's lowest must not stand above the first third's.
-    // In a minute a high spell can fill a whole third (seen once at +43 MB),
-    // so only runs of three minutes and more are judged.
-    const std::size_t third = heap.size() / 3;
-    ASSERT_GE(third, 2u) << "too short a run to judge the heap";
-    const double early = *std::min_element(heap.begin(), heap.begin() + long(third));
-    const double late = *std::min_element(heap.end() - long(third), heap.end());
-    std::cout << "soak: " << frames << " frames, " << rounds << " rounds, lowest heap " << early
-              << " MB in the first third, " << late << " MB in the last" << std::endl;
+    const long third = long(heldByNew.size() / 3);
+    ASSERT_GE(third, 2) << "too short a run to judge memory";
+    const double early = *std::min_element(heldByNew.begin(), heldByNew.begin() + third);
+    const double late = *std::min_element(heldByNew.end() - third, heldByNew.end());
+    std::cout << "soak: " << frames << " frames, " << rounds << " rounds, lowest held by new "
+              << early << " MB in the first third, " << late << " MB in the last" << std::endl;
     EXPECT_GT(frames, 10);
-    // Under ASan the allocator is its own; LeakSanitizer checks there.
-#if !defined(__SANITIZE_ADDRESS__)
-    if (seconds >= 180.0) {
-        EXPECT_LT(late - early, 16.0) << "the heap grows";
-    }
+    glFinish();
+    EXPECT_LE(liveGlObjects(), glObjectsAtStart) << "GL objects pile up";
+#if PIZZERIA_COUNTS_NEW
+    // The driver compiles a shader variant now and then for a new mix of
+    // switches, a few kilobytes each.
+    EXPECT_LT(late - early, 0.25) << "the game's own memory grows";
 #endif
     game.reset();
     pizzeria::app::inputHandler.reset();
