@@ -62,10 +62,12 @@ protected:
         object.position = at;
     }
 
-    // A live ingredient of `kind`, the only one.
-    static MoveAbleObject& onlyIngredient(int kind) {
+    // A live ingredient of `kind`, beside those there are or the only one.
+    static MoveAbleObject& liveIngredient(int kind, bool only = true) {
         auto& ingredients = *game->ingredients;
-        ingredients.live.clear();
+        if (only) {
+            ingredients.live.clear();
+        }
         ingredients.pending.clear();
         EXPECT_NE(ingredients.spawn(kind), nullptr);
         ingredients.live.push_back(std::move(ingredients.pending.back()));
@@ -102,7 +104,7 @@ TEST_F(View, EveryIngredientAheadOfTheCookIsSeen) {
         SCOPED_TRACE(testing::Message() << distance << " ahead");
         std::vector<int> pixels;
         for (int kind = 1; kind <= 8; ++kind) {
-            MoveAbleObject& ingredient = onlyIngredient(kind);
+            MoveAbleObject& ingredient = liveIngredient(kind);
             // End on and side on: the long kinds show least end on.
             int least = 1 << 30;
             for (const float turn : {0.0f, glm::half_pi<float>()}) {
@@ -156,14 +158,12 @@ std::vector<glm::vec2> arrowPixels(const Picture& p) {
 TEST_F(View, TheMiniMapTellsWhatIsWhereAndWhereTheCookFaces) {
     auto& ingredients = *game->ingredients;
     const int wantedKind = ingredients.order.front();
-    MoveAbleObject& wanted = onlyIngredient(wantedKind);
-    ASSERT_NE(ingredients.spawn(wantedKind % 8 + 1), nullptr); // any kind but the wanted one
-    ingredients.live.push_back(std::move(ingredients.pending.back()));
-    ingredients.pending.clear();
+    MoveAbleObject& wanted = liveIngredient(wantedKind);
+    MoveAbleObject& other = liveIngredient(wantedKind % 8 + 1, false); // any other kind
     ingredients.order = {wantedKind};
     const glm::vec3 wantedAt(40, 0, 30), otherAt(-50, 0, 20);
     place(wanted, wantedAt);
-    place(*ingredients.live[1], otherAt);
+    place(other, otherAt);
     auto& cook = *game->mainCharacter;
     cook.yaw = 0.7f;
     place(cook, cook.position, cook.yaw);
@@ -198,7 +198,7 @@ TEST_F(View, EveryMarkShowsWhereverItsObjectStands) {
     game->enemies->live.clear();
     ASSERT_NE(game->enemies->spawn(), nullptr);
     MoveAbleObject& gangster = *game->enemies->live.back();
-    MoveAbleObject& ingredient = onlyIngredient(game->ingredients->order.front());
+    MoveAbleObject& ingredient = liveIngredient(game->ingredients->order.front());
     const float edge = game->terrain->size / 2.0f - 8.0f;
     const glm::vec3 places[] = {{edge, 0, edge},   {-edge, 0, edge}, {edge, 0, -edge},
                                 {-edge, 0, -edge}, {0, 0, edge},     {0, 0, -edge},
@@ -313,7 +313,7 @@ TEST_F(View, ShadowsNeverComeFromOldDepth) {
     gameSettings.shadowsEnabled = true;
     gameSettings.shadowsChanged = true;
     gameSettings.godMode = true;
-    MoveAbleObject& dropping = onlyIngredient(1);
+    MoveAbleObject& dropping = liveIngredient(1);
     const glm::vec3 eye(0.0f, renderer.receiversMax.y - 1.0f, 0.0f);
     bool readsPastTheRegion = false;
     for (int heading = 0; heading < 16 && !readsPastTheRegion; ++heading) {
@@ -325,16 +325,14 @@ TEST_F(View, ShadowsNeverComeFromOldDepth) {
         dropping.modelMatrix[3].y = dropping.position.y = eye.y + 4.0f;
         frame();
         const glm::vec4 light = renderer.lightSpaceMatrix() * glm::vec4(dropping.position, 1.0f);
-        const glm::vec2 texel = (glm::vec2(light) * 0.5f + 0.5f) *
-                                glm::vec2(renderer.shadowWidth, renderer.shadowHeight);
-        const auto& region = renderer.shadowRegion;
-        const bool onMap = glm::all(glm::greaterThan(texel, glm::vec2(0.0f))) &&
-                           texel.x < float(renderer.shadowWidth) &&
-                           texel.y < float(renderer.shadowHeight);
-        const bool inRegion = texel.x >= float(region.x) && texel.y >= float(region.y) &&
-                              texel.x < float(region.x + region.width) &&
-                              texel.y < float(region.y + region.height);
-        readsPastTheRegion = onMap && !inRegion;
+        const glm::ivec2 texel(glm::floor((glm::vec2(light) * 0.5f + 0.5f) *
+                                          glm::vec2(renderer.shadowWidth, renderer.shadowHeight)));
+        const auto inside = [&](const Renderer::Rect& r) {
+            return texel.x >= r.x && texel.y >= r.y && texel.x < r.x + r.width &&
+                   texel.y < r.y + r.height;
+        };
+        readsPastTheRegion = inside({0, 0, renderer.shadowWidth, renderer.shadowHeight}) &&
+                             !inside(renderer.shadowRegion);
     }
     ASSERT_TRUE(readsPastTheRegion) << "no view in which the object reads past the region";
 

@@ -4,13 +4,10 @@
 #include "tests/hud/TextFixture.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
-
-#include <vector>
 
 using pizzeria::hud::TextRenderer;
 

@@ -18,9 +18,7 @@ namespace poptest {
 
 constexpr float frame = 1.0f / 60.0f;
 
-inline glm::vec3 where(const pizzeria::scene::SceneObject& object) {
-    return glm::vec3(object.modelMatrix[3]);
-}
+using scenetest::where;
 
 // Counts its own destruction, which happens with the object it is attached to.
 struct Sentinel : pizzeria::scene::SceneObject {

@@ -1,7 +1,7 @@
 // The rendering techniques judged by their pictures: small scenes drawn
 // through the game's own programs, read back and compared by properties and
 // tolerances.
-#include "assets/Mesh.h"
+#include "assets/BoxMesh.h"
 #include "hud/Hud.h"
 #include "tests/render/RenderFixture.h"
 #include "tests/support/BuildPaths.h"
@@ -29,43 +29,17 @@ GLint uniform(GLuint program, const char* name) {
     return glGetUniformLocation(program, name);
 }
 
-// A mesh uploaded by the game's own mesh code, drawn with its model matrix.
-struct TestMesh {
-    pizzeria::assets::Mesh mesh;
+using Mesh = std::unique_ptr<pizzeria::assets::Mesh>;
 
-    void draw(GLuint program, const glm::mat4& model) const {
-        glUniformMatrix4fv(uniform(program, "model"), 1, GL_FALSE, glm::value_ptr(model));
-        glBindVertexArray(mesh.vao);
-        glDrawElements(GL_TRIANGLES, GLsizei(mesh.indices.size()), GL_UNSIGNED_INT, nullptr);
-        glBindVertexArray(0);
-    }
-};
-
-// A unit cube centred on the origin with one normal per face.
-std::unique_ptr<TestMesh> cube() {
-    std::vector<Vertex> vertices;
-    std::vector<GLuint> indices;
-    for (int axis = 0; axis < 3; ++axis) {
-        for (float side : {-1.0f, 1.0f}) {
-            glm::vec3 normal(0.0f);
-            normal[axis] = side;
-            const glm::vec3 u(normal.y != 0.0f ? 1.0f : 0.0f, normal.y == 0.0f ? 1.0f : 0.0f, 0.0f);
-            const glm::vec3 v = glm::cross(normal, u);
-            const auto first = GLuint(vertices.size());
-            for (const auto& [a, b] : {std::pair{-1, -1}, {1, -1}, {1, 1}, {-1, 1}}) {
-                vertices.push_back({0.5f * (normal + float(a) * u + float(b) * v),
-                                    normal,
-                                    {0.5f * float(a + 1), 0.5f * float(b + 1)}});
-            }
-            indices.insert(indices.end(),
-                           {first, first + 1, first + 2, first, first + 2, first + 3});
-        }
-    }
-    return std::make_unique<TestMesh>(TestMesh{{vertices, indices}});
+void draw(const Mesh& mesh, GLuint program, const glm::mat4& model) {
+    glUniformMatrix4fv(uniform(program, "model"), 1, GL_FALSE, glm::value_ptr(model));
+    glBindVertexArray(mesh->vao);
+    glDrawElements(GL_TRIANGLES, GLsizei(mesh->indices.size()), GL_UNSIGNED_INT, nullptr);
+    glBindVertexArray(0);
 }
 
 // A unit sphere, finely divided so its shading is a smooth ramp.
-std::unique_ptr<TestMesh> sphere() {
+Mesh sphere() {
     constexpr int rings = 64;
     constexpr int segments = 128;
     std::vector<Vertex> vertices;
@@ -86,7 +60,7 @@ std::unique_ptr<TestMesh> sphere() {
             indices.insert(indices.end(), {a, b, a + 1, a + 1, b, b + 1});
         }
     }
-    return std::make_unique<TestMesh>(TestMesh{{vertices, indices}});
+    return std::make_unique<pizzeria::assets::Mesh>(vertices, indices);
 }
 
 glm::mat4 placed(const glm::vec3& centre, const glm::vec3& size) {
@@ -163,25 +137,6 @@ std::vector<float> miniMapDepth(const Renderer& renderer) {
     return depth;
 }
 
-// Texel of the mini-map where a world point lands.
-glm::ivec2 mapTexel(const glm::vec3& world) {
-    const glm::vec4 clip = Renderer::miniMapMatrix() * glm::vec4(world, 1.0f);
-    return {int((clip.x / clip.w * 0.5f + 0.5f) * 256), int((clip.y / clip.w * 0.5f + 0.5f) * 256)};
-}
-
-bool drawnNear(const std::vector<float>& depth, glm::ivec2 texel) {
-    for (int dy = -1; dy <= 1; ++dy) {
-        for (int dx = -1; dx <= 1; ++dx) {
-            const int x = std::clamp(texel.x + dx, 0, 255);
-            const int y = std::clamp(texel.y + dy, 0, 255);
-            if (depth[std::size_t(y * 256 + x)] < 1.0f) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
 struct Surface {
     glm::vec3 specular{0.0f};
     float shininess = 32.0f;
@@ -205,7 +160,7 @@ protected:
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, white);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        box = cube();
+        box = pizzeria::assets::makeBoxMesh({glm::vec3(-0.5f), glm::vec3(0.5f)});
         ball = sphere();
     }
 
@@ -251,14 +206,14 @@ protected:
     Image sphereFrame(Renderer& renderer, const Surface& surface) const {
         lookAt(renderer, glm::vec3(0, 0, 4), glm::vec3(0.0f));
         frame(
-            renderer, [&](GLuint program) { ball->draw(program, glm::mat4(1.0f)); },
+            renderer, [&](GLuint program) { draw(ball, program, glm::mat4(1.0f)); },
             glm::vec3(60.0f, 40.0f, 30.0f), surface);
         return Image::ofWindow();
     }
 
     GLuint whiteTexture = 0;
-    std::unique_ptr<TestMesh> box;
-    std::unique_ptr<TestMesh> ball;
+    Mesh box; // the unit cube around the origin
+    Mesh ball;
 };
 
 // The shadow tests' camera: above the origin, on the side away from the moon.
@@ -314,8 +269,8 @@ TEST_F(Shadows, ACasterDarkensTheGroundUnderItAndNothingElse) {
     const glm::vec3 openGround[] = {{3, 0, -3}, {-2, 0, 2}, {2, 0, -4}, {-3, 0, 1}};
     for (const auto& c : casters) {
         const auto objects = [&](GLuint program) {
-            box->draw(program, ground());
-            box->draw(program, placed(c.caster, c.size));
+            draw(box, program, ground());
+            draw(box, program, placed(c.caster, c.size));
         };
         float shade[2] = {};
         float open[2][4] = {};
@@ -392,7 +347,7 @@ TEST_F(MiniMap, DepthShowsWhatStandsInTheSquareBetweenItsPlanes) {
         {{-20, -20, 20}, false},                        // below the depth band
     };
     for (const auto& object : objects) {
-        box->draw(renderer.useShader("miniMap")->program, placed(object.position, glm::vec3(2.0f)));
+        draw(box, renderer.useShader("miniMap")->program, placed(object.position, glm::vec3(2.0f)));
         renderer.endPass("miniMap");
         const std::vector<float> depth = miniMapDepth(renderer);
         const auto drawn =
@@ -402,9 +357,10 @@ TEST_F(MiniMap, DepthShowsWhatStandsInTheSquareBetweenItsPlanes) {
     }
 }
 
-// The inset lies over whatever the frame drew: the lit scene, the occlusion
-// composite (which used to cover it) and the occlusion's debug view.
-TEST_F(MiniMap, TheInsetShowsOverEveryViewAndTheFrameRateLineAboveIt) {
+// The inset lies over whatever the frame drew: the lit scene, the HUD, the
+// occlusion composite (which used to cover it) and the occlusion's debug view.
+// The frame-rate line's place above it is HudLayout's.
+TEST_F(MiniMap, TheInsetShowsOverEveryView) {
     gameSettings.miniMapEnabled = true;
     gameSettings.shadowsEnabled = false;
     gameSettings.showFps = true;
@@ -418,8 +374,8 @@ TEST_F(MiniMap, TheInsetShowsOverEveryViewAndTheFrameRateLineAboveIt) {
         gameSettings.ssaoEnabled = ssao;
         gameSettings.ssaoDebug = debug;
         frame(renderer, [&](GLuint program) {
-            box->draw(program, ground());
-            box->draw(program, placed(glm::vec3(80, 2, 10), glm::vec3(2.0f))); // a dot on the map
+            draw(box, program, ground());
+            draw(box, program, placed(glm::vec3(80, 2, 10), glm::vec3(2.0f))); // a dot on the map
         });
         hud.draw(*renderer.useShader("text"));
         renderer.endPass("text");
@@ -438,15 +394,6 @@ TEST_F(MiniMap, TheInsetShowsOverEveryViewAndTheFrameRateLineAboveIt) {
         EXPECT_GT(field, area * 8 / 10)
             << "the map's dark field, ssao " << ssao << " debug " << debug;
         EXPECT_GT(brightest, 150.0f) << "the dot, ssao " << ssao << " debug " << debug;
-        // The orange frame-rate line sits above the inset, not in it.
-        int orange = 0;
-        for (int y = inset.y + inset.height; y < inset.y + inset.height + 40; ++y) {
-            for (int x = 10; x < 200; ++x) {
-                const unsigned char* p = image.at(x, y);
-                orange += p[0] > 200 && p[1] > 80 && p[1] < 180 && p[2] < 80 ? 1 : 0;
-            }
-        }
-        EXPECT_GT(orange, 50) << "ssao " << ssao << " debug " << debug;
     }
 }
 
@@ -464,7 +411,7 @@ TEST_F(Lighting, TheHudIsDrawnOverAnythingInFrontOfTheCamera) {
     frame(
         renderer,
         [&](GLuint program) {
-            box->draw(program, placed(glm::vec3(0, 1, 4.85f), glm::vec3(20.0f, 20.0f, 0.01f)));
+            draw(box, program, placed(glm::vec3(0, 1, 4.85f), glm::vec3(20.0f, 20.0f, 0.01f)));
         },
         moonPosition, dull);
     hud.draw(*renderer.useShader("text"));
@@ -483,8 +430,9 @@ TEST_F(Lighting, TheHudIsDrawnOverAnythingInFrontOfTheCamera) {
 }
 
 // An orthographic camera sees behind its eye, so what the clip plane removes
-// becomes visible in "default"; the mini-map sees everything from above.
-TEST_F(Culling, ClipsWhatLiesBehindTheCameraPlaneInEveryCullingProgram) {
+// becomes visible. The mini-map's marks follow the same plane on the whole
+// game (View.EveryMarkShowsWhereverItsObjectStands).
+TEST_F(Culling, ClipsWhatLiesBehindTheCameraPlane) {
     gameSettings.shadowsEnabled = false;
     gameSettings.miniMapEnabled = false;
     const glm::vec3 ahead(-6, 2, -20);
@@ -495,16 +443,13 @@ TEST_F(Culling, ClipsWhatLiesBehindTheCameraPlaneInEveryCullingProgram) {
         lookAt(renderer, glm::vec3(0, 2, 5), glm::vec3(0, 2, 0));
         renderer.projection = glm::ortho(-15.0f, 15.0f, -10.0f, 10.0f, -60.0f, 60.0f);
         frame(renderer, [&](GLuint program) {
-            box->draw(program, placed(ahead, glm::vec3(2.0f)));
-            box->draw(program, placed(behind, glm::vec3(2.0f)));
+            draw(box, program, placed(ahead, glm::vec3(2.0f)));
+            draw(box, program, placed(behind, glm::vec3(2.0f)));
         });
         const Image image = Image::ofWindow();
         EXPECT_GT(image.grey(pixelOf(renderer, ahead).x, pixelOf(renderer, ahead).y), 0.0f);
         EXPECT_EQ(image.grey(pixelOf(renderer, behind).x, pixelOf(renderer, behind).y) > 0.0f,
                   !culling);
-        const std::vector<float> depth = miniMapDepth(renderer);
-        EXPECT_TRUE(drawnNear(depth, mapTexel(ahead)));
-        EXPECT_EQ(drawnNear(depth, mapTexel(behind)), !culling) << "culling " << culling;
     }
 }
 
@@ -514,8 +459,8 @@ TEST_F(Occlusion, CreasesAreDarkerThanOpenGroundAndTheSkyIsOpen) {
     Renderer renderer(windowWidth, windowHeight);
     lookAt(renderer, glm::vec3(0, 2.5f, 4), glm::vec3(0, 0.3f, 0));
     frame(renderer, [&](GLuint program) {
-        box->draw(program, ground(12.0f)); // small, so the top of the window is sky
-        box->draw(program, placed(glm::vec3(0, 0.5f, 0), glm::vec3(1.0f)));
+        draw(box, program, ground(12.0f)); // small, so the top of the window is sky
+        draw(box, program, placed(glm::vec3(0, 0.5f, 0), glm::vec3(1.0f)));
     });
     const Image image = Image::ofWindow();
     // Ground 0.03 in front of the box's foot; the radius is only 0.3.
@@ -555,7 +500,7 @@ TEST_F(Wireframe, ShowsTheSceneAsLinesButKeepsMapsTextAndQuadsFilled) {
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    frame(renderer, [&](GLuint program) { box->draw(program, glm::mat4(1.0f)); });
+    frame(renderer, [&](GLuint program) { draw(box, program, glm::mat4(1.0f)); });
     EXPECT_EQ(polygonMode(), GL_LINE);
     const Image image = Image::ofWindow();
     // The debug quad fills the window, away from its diagonal too.

@@ -1,6 +1,7 @@
 // The cook's parts as the game places them: the arms and the hat on the body,
 // and the bat on the left mouse button, in the hand and in collisions while
 // the arm swings, and only then.
+#include "app/CollisionChecker.h"
 #include "app/CollisionList.h"
 #include "scene/bat/Bat.h"
 #include "scene/rightArm/RightArm.h"
@@ -8,23 +9,12 @@
 
 #include <algorithm>
 
+using pizzeria::app::CollisionChecker;
 using pizzeria::scene::SceneObject;
 using pizzeria::scene::bat::Bat;
 using pizzeria::scene::rightArm::RightArm;
 
 namespace {
-
-// Some box of `a` shares volume with some box of `b`.
-bool touching(const SceneObject& a, const SceneObject& b) {
-    for (const auto& p : a.boundingBoxes()) {
-        for (const auto& q : b.boundingBoxes()) {
-            if (glm::all(glm::lessThan(p.min, q.max)) && glm::all(glm::lessThan(q.min, p.max))) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
 
 class BatSwing : public scenetest::CookTest {
 protected:
@@ -56,7 +46,7 @@ TEST_F(BatSwing, OnePressSwingsForwardAndBackWithTheBatInCollisionsMeanwhile) {
     const auto parts = cook->getChildren();
     ASSERT_EQ(parts.size(), 3u) << "two arms and the hat";
     for (const SceneObject* part : parts) {
-        EXPECT_TRUE(touching(*part, *cook)) << "a part apart from the body";
+        EXPECT_TRUE(CollisionChecker::overlap(*part, *cook)) << "a part apart from the body";
     }
     EXPECT_FALSE(batRegisteredAfterAFrame()) << "a resting bat hits nothing";
 
@@ -70,7 +60,8 @@ TEST_F(BatSwing, OnePressSwingsForwardAndBackWithTheBatInCollisionsMeanwhile) {
     while ((arm->swingForward || arm->swingBack) && frames < 300) {
         wentBack = wentBack || arm->swingBack;
         EXPECT_TRUE(batRegisteredAfterAFrame()) << "the bat is dangerous all through the swing";
-        EXPECT_TRUE(touching(*bat, *arm)) << "the bat left the hand on frame " << frames;
+        EXPECT_TRUE(CollisionChecker::overlap(*bat, *arm))
+            << "the bat left the hand on frame " << frames;
         ++frames;
     }
     EXPECT_TRUE(wentBack);
