@@ -67,7 +67,7 @@ DecodedImage decodeRgbImage(const std::string& path) {
         return failed(kUnreadable);
     }
     if (jpeg) {
-        JpegStream stream = readJpegStream(std::move(bytes));
+        JpegStream stream = readJpegStream(bytes);
         if (stream.broken) {
             return failed(kUnreadable);
         }

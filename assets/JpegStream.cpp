@@ -238,7 +238,7 @@ private:
 
 class Reader {
 public:
-    explicit Reader(const Bytes& data) : data_(data) { out_ = {0xFF, kSoi}; }
+    explicit Reader(const Bytes& data) : data_(data), out_{0xFF, kSoi} {}
 
     JpegStream run() {
         for (;;) {
@@ -651,7 +651,7 @@ private:
 
 } // namespace
 
-JpegStream readJpegStream(std::vector<unsigned char> file) {
+JpegStream readJpegStream(const std::vector<unsigned char>& file) {
     return Reader(file).run();
 }
 

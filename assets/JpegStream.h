@@ -17,6 +17,6 @@ struct JpegStream {
 };
 
 // Expects a file that starts with the JPEG start-of-image marker.
-JpegStream readJpegStream(std::vector<unsigned char> file);
+JpegStream readJpegStream(const std::vector<unsigned char>& file);
 
 } // namespace pizzeria::assets

@@ -38,7 +38,7 @@ TEXT_MUTATIONS = ["whitespace", "case"]
 # These leave nothing a loader could read, so a fatal file kind must stop.
 STRICT = {"missing", "empty", "directory", "unreadable"}
 
-IMAGE = r"ERROR: Image (load|conversion) failed - IL reports error: \d+ - .*"
+IMAGE = r"ERROR: Image load failed - IL reports error: \d+ - .*"
 ASSIMP = r"ERROR: ASSIMP: .*"
 SHADER = r"ERROR: (shaderFile isn't good: .*|Failed to compile shader\.|Failed to link shader program: .*)"
 
