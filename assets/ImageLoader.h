@@ -12,27 +12,28 @@ struct RgbImage {
     std::vector<unsigned char> pixels;
 };
 
-// What decoding a file gave: the pixels, or DevIL's error number and text.
+// What decoding a file gave: the pixels, or the error number and text the
+// game's image messages have always carried.
 struct DecodedImage {
-    enum class Failure { None, Load, Conversion };
+    enum class Failure { None, Load };
     RgbImage image;
     Failure failure = Failure::None;
     unsigned error = 0;
     std::string errorText;
 };
 
-// Decodes an image file with DevIL and reports nothing. DevIL keeps one
-// process-wide state, so decodes from several threads take turns.
+// Decodes an image file with stb_image and reports nothing. Decodes share no
+// state, so start-up workers run them side by side. A JPEG is held to what
+// libjpeg accepted before (see assets/JpegStream.h).
 DecodedImage decodeRgbImage(const std::string& path);
 
 // Ends the game with the message of a failed decode on standard output; the
 // load message names the file when `namePath` is set.
 [[noreturn]] void failImage(const DecodedImage& decoded, const std::string& path, bool namePath);
 
-// Decodes an image file with DevIL, or takes the decode a start-up worker
-// made of it. A file that cannot be loaded or converted ends the game with
-// DevIL's error number and text on standard output; the load message names
-// the file when `namePath` is set.
+// Decodes an image file, or takes the decode a start-up worker made of it. A
+// file that cannot be loaded ends the game with the error number and text on
+// standard output; the message names the file when `namePath` is set.
 RgbImage loadRgbImage(const std::string& path, bool namePath = false);
 
 } // namespace pizzeria::assets

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  libglfw3-dev libglew-dev libglm-dev libassimp-dev libdevil-dev
+  libglfw3-dev libglew-dev libglm-dev libassimp-dev
   libfreetype-dev libstb-dev libsdl2-dev libsdl2-mixer-dev libmp3lame-dev fonts-hack-ttf
   libgtest-dev libgmock-dev libbenchmark-dev
   libx11-dev xvfb xauth libgl1-mesa-dri x11-utils xdotool

@@ -19,7 +19,7 @@ public:
     static constexpr const char* groundTexturePath = "GameObjects/Terrain/ground.jpg";
 
     // Loads the heightmap and builds the drawable grid. An unreadable
-    // heightmap ends the game with DevIL's error.
+    // heightmap ends the game with the image error.
     Terrain();
 
     // The same from other files (tests build small terrains of their own).

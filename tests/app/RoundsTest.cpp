@@ -3,6 +3,7 @@
 #include "app/GameSettings.h"
 #include "app/InputHandler.h"
 #include "app/Screenshot.h"
+#include "assets/ImageLoader.h"
 #include "sound/SoundManager.h"
 #include "tests/support/Picture.h"
 #include "tests/support/Process.h"
@@ -10,13 +11,13 @@
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
-#include <IL/il.h>
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
 #include <sys/resource.h>
 #endif
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -175,21 +176,17 @@ TEST_F(Rounds, F12SavesThePictureAsShownOrSaysWhyNot) {
     const std::string file = out.substr(std::string("screenshot saved to ").size(),
                                         out.size() - std::string("screenshot saved to \n").size());
 
-    ilInit();
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    ASSERT_TRUE(ilLoadImage(file.c_str())) << file;
-    ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE);
-    ilEnable(IL_ORIGIN_SET);
-    ilOriginFunc(IL_ORIGIN_LOWER_LEFT);
-    ASSERT_EQ(ilGetInteger(IL_IMAGE_WIDTH), shown.width);
-    ASSERT_EQ(ilGetInteger(IL_IMAGE_HEIGHT), shown.height);
-    std::vector<unsigned char> saved(shown.rgb.size());
-    ilCopyPixels(0, 0, 0, ILuint(shown.width), ILuint(shown.height), 1, IL_RGB, IL_UNSIGNED_BYTE,
-                 saved.data());
-    ilDeleteImages(1, &image);
-    EXPECT_TRUE(saved == shown.rgb) << "the file differs from the window";
+    const pizzeria::assets::DecodedImage saved = pizzeria::assets::decodeRgbImage(file);
+    ASSERT_EQ(saved.failure, pizzeria::assets::DecodedImage::Failure::None) << file;
+    ASSERT_EQ(saved.image.width, shown.width);
+    ASSERT_EQ(saved.image.height, shown.height);
+    // The file runs top down, the back buffer bottom up.
+    std::vector<unsigned char> upright(shown.rgb.size());
+    const std::size_t row = std::size_t(shown.width) * 3;
+    for (std::size_t y = 0; y < std::size_t(shown.height); ++y) {
+        std::copy_n(&shown.rgb[(std::size_t(shown.height) - 1 - y) * row], row, &upright[y * row]);
+    }
+    EXPECT_TRUE(saved.image.pixels == upright) << "the file differs from the window";
 
     // However often F12 comes in one poll, one picture of the frame.
     const auto pictures = [&] {

@@ -5,7 +5,6 @@
 #include "tools/assetgen/Sounds.h"
 #include "tools/assetgen/TerrainImages.h"
 
-#include <IL/il.h>
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -30,7 +29,6 @@ std::vector<fs::path> filesUnder(const fs::path& root) {
 }
 
 TEST(Generator, WritesIdenticalFilesEveryRun) {
-    ilInit();
     const fs::path base =
         fs::temp_directory_path() / ("pizzeria-generated-" + std::to_string(::getpid()));
     const fs::path first = base / "first", second = base / "second";

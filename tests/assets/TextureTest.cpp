@@ -1,10 +1,9 @@
 // Textures decoded from image files, with a real GL context.
 #include "assets/Texture.h"
 #include "tests/support/GlContext.h"
+#include "tests/support/ImageFiles.h"
 #include "tests/support/Process.h"
 
-#include <IL/il.h>
-#include <IL/ilu.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -15,6 +14,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -92,8 +92,8 @@ protected:
 
 } // namespace
 
-// DevIL keeps each file's own origin, so images stored from the bottom came
-// out upside down until the loader flipped them.
+// Images stored from the bottom once came out upside down: the loader kept
+// each file's own origin.
 TEST_F(Textures, UploadsTheTopRowFirstWhateverTheStoredOrder) {
     // Three columns, so a tightly packed RGB row is 9 bytes and misalignment shows.
     const Picture expected{3,
@@ -124,9 +124,7 @@ TEST_F(Textures, UploadsTheTopRowFirstWhateverTheStoredOrder) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-TEST_F(Textures, MissingOrDamagedFileEndsWithDevilErrorAndPath) {
-    ilInit();
-    iluInit();
+TEST_F(Textures, MissingOrDamagedFileEndsWithErrorAndPath) {
     const std::string missing = "nowhere.tga";
     EXPECT_EXIT(
         {
@@ -134,9 +132,8 @@ TEST_F(Textures, MissingOrDamagedFileEndsWithDevilErrorAndPath) {
             loadTexture(missing);
         },
         testing::ExitedWithCode(1),
-        HasSubstr("ERROR: Image load failed - IL reports error: " +
-                  std::to_string(IL_COULD_NOT_OPEN_FILE) + " - " +
-                  iluErrorString(IL_COULD_NOT_OPEN_FILE) + ": " + missing + "\n"));
+        HasSubstr("ERROR: Image load failed - IL reports error: 1290 - could not open file: " +
+                  missing + "\n"));
 
     const std::string damaged = "notes.tga";
     writeText(damaged, "not an image at all\n");
@@ -146,6 +143,38 @@ TEST_F(Textures, MissingOrDamagedFileEndsWithDevilErrorAndPath) {
             loadTexture(damaged);
         },
         testing::ExitedWithCode(1),
-        testing::ContainsRegex(
-            "ERROR: Image load failed - IL reports error: [0-9]+ - .*: " + damaged + "\n"));
+        HasSubstr("ERROR: Image load failed - IL reports error: 1506 - jpeg library error: " +
+                  damaged + "\n"));
+
+    // A JPEG whose data ends inside the picture stops the game; bad codes in
+    // data that goes on to the end do not, as libjpeg had it.
+    std::vector<unsigned char> rgb(64 * 64 * 3);
+    for (std::size_t i = 0; i < rgb.size(); ++i) {
+        rgb[i] = static_cast<unsigned char>((i * 7919) % 251);
+    }
+    ASSERT_TRUE(testsupport::writeJpeg("whole.jpg", 64, 64, rgb, 92));
+    std::ifstream in("whole.jpg", std::ios::binary);
+    const std::string whole((std::istreambuf_iterator<char>(in)), {});
+    const std::size_t scan = whole.find("\xff\xda");
+    ASSERT_NE(scan, std::string::npos);
+    const std::string cut = "cut.jpg";
+    writeText(cut, whole.substr(0, (scan + whole.size()) / 2));
+    EXPECT_EXIT(
+        {
+            prepareToDie();
+            loadTexture(cut);
+        },
+        testing::ExitedWithCode(1),
+        HasSubstr("ERROR: Image load failed - IL reports error: 1506 - jpeg library error: " + cut +
+                  "\n"));
+    // A run of forty one bits holds no Huffman code.
+    std::string badCodes = whole;
+    for (std::size_t i = 0; i < 10; i += 2) {
+        badCodes[(scan + whole.size()) / 2 + i] = '\xff';
+        badCodes[(scan + whole.size()) / 2 + i + 1] = '\0';
+    }
+    writeText("bad-codes.jpg", badCodes);
+    const Picture loaded = readTexels(loadTexture("bad-codes.jpg"));
+    EXPECT_EQ(loaded.width, 64);
+    EXPECT_EQ(loaded.height, 64);
 }

@@ -1,6 +1,7 @@
 #include "tests/e2e/Screen.h"
 
-#include <IL/il.h>
+#include "tests/support/ImageFiles.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -44,22 +45,8 @@ bool savePng(const Image& image, const std::filesystem::path& path) {
     if (image.empty()) {
         return false;
     }
-    static const bool initialised = [] {
-        ilInit();
-        return true;
-    }();
-    (void)initialised;
     std::filesystem::create_directories(path.parent_path());
-    ILuint id = 0;
-    ilGenImages(1, &id);
-    ilBindImage(id);
-    ilTexImage(ILuint(image.width), ILuint(image.height), 1, 3, IL_RGB, IL_UNSIGNED_BYTE,
-               const_cast<std::uint8_t*>(image.rgb.data()));
-    ilRegisterOrigin(IL_ORIGIN_UPPER_LEFT); // rows run top to bottom
-    ilEnable(IL_FILE_OVERWRITE);
-    const bool saved = ilSave(IL_PNG, path.c_str()) == IL_TRUE;
-    ilDeleteImages(1, &id);
-    return saved;
+    return testsupport::writePng(path, image.width, image.height, image.rgb);
 }
 
 double share(const Image& image, Rect r, const std::function<bool(const std::uint8_t*)>& test) {

@@ -3,9 +3,9 @@
 // Small terrains made from heightmaps the tests draw themselves.
 #include "scene/terrain/Terrain.h"
 #include "tests/support/GlContext.h"
+#include "tests/support/ImageFiles.h"
 #include "tests/support/Process.h"
 
-#include <IL/il.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -28,16 +28,8 @@ inline std::string writeHeightmap(const testsupport::TempDir& dir, const std::st
             }
         }
     }
-    ilInit();
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    ilTexImage(ILuint(width), ILuint(height), 1, 3, IL_RGB, IL_UNSIGNED_BYTE, pixels.data());
-    ilRegisterOrigin(IL_ORIGIN_UPPER_LEFT); // ilTexImage assumes bottom-up rows
-    ilEnable(IL_FILE_OVERWRITE);
     std::string path = (dir.path() / name).string();
-    ilSave(IL_PNG, path.c_str());
-    ilDeleteImages(1, &image);
+    testsupport::writePng(path, width, height, pixels);
     return path;
 }
 

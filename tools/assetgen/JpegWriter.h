@@ -17,7 +17,7 @@ struct RgbImage {
     std::uint8_t* at(int x, int y) { return &pixels[(std::size_t(y) * width + x) * 3]; }
 };
 
-// Writes `image` as a JPEG through DevIL (quality 92), creating parent
+// Writes `image` as a JPEG through stb_image_write (quality 92), creating parent
 // folders. Returns false and prints the reason on failure.
 bool saveJpeg(const std::filesystem::path& path, const RgbImage& image);
 

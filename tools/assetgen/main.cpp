@@ -4,8 +4,6 @@
 #include "tools/assetgen/Sounds.h"
 #include "tools/assetgen/TerrainImages.h"
 
-#include <IL/il.h>
-
 #include <filesystem>
 #include <iostream>
 
@@ -15,10 +13,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::filesystem::path runDir = argv[1];
-    ilInit();
     bool ok = assetgen::generateModels(runDir / "GameObjects");
     ok = assetgen::generateTerrainImages(runDir / "GameObjects" / "Terrain") && ok;
     ok = assetgen::generateSounds(runDir / "Sounds") && ok;
-    ilShutDown();
     return ok ? 0 : 1;
 }

@@ -1,13 +1,11 @@
 // Model viewer: loads each model the way the game does (Assimp with
 // triangulation and flipped UVs, node transformations ignored, the diffuse
-// texture from beside the file through DevIL) and renders it off screen.
+// texture from beside the file through stb_image) and renders it off screen.
 #include "tools/assetgen/Models.h"
 #include "tools/assetgen/models/CookRig.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
-#include <IL/il.h>
-#include <IL/ilu.h>
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
@@ -22,6 +20,13 @@
 #include <string>
 #include <vector>
 
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb/stb_image.h>
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
+
 namespace {
 
 constexpr int kCell = 256;
@@ -34,29 +39,22 @@ struct GpuModel {
 };
 
 GLuint loadTexture(const std::string& path) {
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    if (!ilLoadImage(path.c_str())) {
+    int width = 0, height = 0, channels = 0;
+    // stb_image gives the top row first, as the game uploads it.
+    stbi_uc* pixels = stbi_load(path.c_str(), &width, &height, &channels, 3);
+    if (pixels == nullptr) {
         std::cerr << "modelview: cannot read " << path << std::endl;
         return 0;
     }
-    ILinfo info;
-    iluGetImageInfo(&info);
-    if (info.Origin != IL_ORIGIN_UPPER_LEFT) {
-        iluFlipImage();
-    }
-    ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE);
     GLuint tex = 0;
     glGenTextures(1, &tex);
     glBindTexture(GL_TEXTURE_2D, tex);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, ilGetInteger(IL_IMAGE_WIDTH),
-                 ilGetInteger(IL_IMAGE_HEIGHT), 0, GL_RGB, GL_UNSIGNED_BYTE, ilGetData());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
     glGenerateMipmap(GL_TEXTURE_2D);
-    ilDeleteImages(1, &image);
+    stbi_image_free(pixels);
     return tex;
 }
 
@@ -239,8 +237,6 @@ int main(int argc, char** argv) {
     glfwMakeContextCurrent(window);
     glewExperimental = GL_TRUE;
     glewInit();
-    ilInit();
-    iluInit();
 
     std::map<int, GpuModel> models;
     for (const assetgen::ModelFile& file : assetgen::modelFiles()) {
@@ -357,30 +353,20 @@ int main(int argc, char** argv) {
         // GL rows run bottom up; the sheet is written top down.
         const int cx = int(i) % columns;
         const int cy = int(i) / columns;
+        std::vector<unsigned char> upright(cell.size());
         for (int y = 0; y < kCell; ++y) {
             const unsigned char* src = &cell[std::size_t(kCell - 1 - y) * kCell * 3];
             unsigned char* dst =
                 &sheet[(std::size_t(cy * kCell + y) * columns * kCell + std::size_t(cx) * kCell) *
                        3];
             std::copy(src, src + kCell * 3, dst);
+            std::copy(src, src + kCell * 3, &upright[std::size_t(y) * kCell * 3]);
         }
-        ILuint image = 0;
-        ilGenImages(1, &image);
-        ilBindImage(image);
-        ilTexImage(kCell, kCell, 1, 3, IL_RGB, IL_UNSIGNED_BYTE, cell.data());
-        ilEnable(IL_FILE_OVERWRITE);
-        ilSave(IL_PNG, (outDir / (v.name + ".png")).string().c_str());
-        ilDeleteImages(1, &image);
+        stbi_write_png((outDir / (v.name + ".png")).string().c_str(), kCell, kCell, 3,
+                       upright.data(), kCell * 3);
     }
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    ilTexImage(ILuint(columns * kCell), ILuint(rows * kCell), 1, 3, IL_RGB, IL_UNSIGNED_BYTE,
-               sheet.data());
-    ilRegisterOrigin(IL_ORIGIN_UPPER_LEFT);
-    ilEnable(IL_FILE_OVERWRITE);
-    const bool saved = ilSave(IL_PNG, (outDir / "models.png").string().c_str()) == IL_TRUE;
-    ilDeleteImages(1, &image);
+    const bool saved = stbi_write_png((outDir / "models.png").string().c_str(), columns * kCell,
+                                      rows * kCell, 3, sheet.data(), columns * kCell * 3) != 0;
     glfwTerminate();
     return saved ? 0 : 1;
 }

@@ -2,7 +2,6 @@
 // at the game running under Xvfb. Usage: pizzeria_xgrab OUT.png [TITLE]
 #include "tools/x11/WindowSearch.h"
 
-#include <IL/il.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -10,6 +9,10 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -54,15 +57,7 @@ int main(int argc, char** argv) {
     XDestroyImage(image);
     XCloseDisplay(display);
 
-    ilInit();
-    ILuint id = 0;
-    ilGenImages(1, &id);
-    ilBindImage(id);
-    ilTexImage(ILuint(w), ILuint(h), 1, 3, IL_RGB, IL_UNSIGNED_BYTE, rgb.data());
-    ilRegisterOrigin(IL_ORIGIN_UPPER_LEFT); // our rows run top to bottom
-    ilEnable(IL_FILE_OVERWRITE);
-    const bool saved = ilSave(IL_PNG, argv[1]) == IL_TRUE;
-    ilDeleteImages(1, &id);
+    const bool saved = stbi_write_png(argv[1], w, h, 3, rgb.data(), w * 3) != 0;
     if (!saved) {
         std::fprintf(stderr, "pizzeria_xgrab: could not write %s\n", argv[1]);
         return 1;
