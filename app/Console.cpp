@@ -7,21 +7,21 @@
 #include <string>
 
 #ifdef _WIN32
-#include <io.h>
-#define PIZZERIA_ISATTY _isatty
-#define PIZZERIA_FILENO _fileno
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
 #else
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
-#define PIZZERIA_ISATTY isatty
-#define PIZZERIA_FILENO fileno
 #endif
 
 namespace pizzeria::app {
 
 void protectConsoleStreams() {
-#ifndef _WIN32
+#ifdef _WIN32
+    // Paths are printed as UTF-8, whatever the user's ANSI code page.
+    SetConsoleOutputCP(CP_UTF8);
+#else
     // In order from 0, so each open takes the lowest free number: the one
     // just found closed.
     for (int stream = 0; stream <= 2; ++stream) {
@@ -88,8 +88,24 @@ const char* endRequest() {
     }
 }
 
+namespace {
+
+// Only a console window of our own closes with the game, taking the message
+// along: double-clicked in Explorer. From a terminal, a script or a pipe the
+// message stays readable (or is read by a program), so nothing waits.
+bool consoleClosesWithUs() {
+#ifdef _WIN32
+    DWORD processes[2];
+    return GetConsoleProcessList(processes, 2) == 1;
+#else
+    return isatty(fileno(stdin)) != 0;
+#endif
+}
+
+} // namespace
+
 void pauseConsole() {
-    if (!PIZZERIA_ISATTY(PIZZERIA_FILENO(stdin))) {
+    if (!consoleClosesWithUs()) {
         return;
     }
     std::cout << "Press Enter to continue . . ." << std::endl;

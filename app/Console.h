@@ -19,8 +19,10 @@ void closeOnEndRequests();
 const char* endRequest();
 
 // Waits for Enter after a prompt so a console window stays readable after a
-// fatal error; does nothing when standard input is not a terminal (CI,
-// tests, launchers), so the game never blocks there.
+// fatal error. On POSIX only when standard input is a terminal; on Windows
+// only when the console is the game's own (started from Explorer), as one
+// shared with a terminal or a script stays open anyway. Never in CI, tests
+// or launchers, so the game never blocks there.
 void pauseConsole();
 
 // Ends the process after a fatal error whose message is already written:

@@ -5,6 +5,8 @@
 
 #ifdef _WIN32
 #include <process.h>
+#include <stdio.h>
+#include <stdlib.h>
 #else
 #include <pwd.h>
 #include <unistd.h>
@@ -36,8 +38,10 @@ namespace fs = std::filesystem;
 
 fs::path userDataFolder() {
 #ifdef _WIN32
-    const char* local = std::getenv("LOCALAPPDATA");
-    if (local != nullptr && *local != '\0') {
+    // The wide variable: a user name outside the ANSI code page ("Zoë" on a
+    // Russian Windows) would come out of getenv as question marks.
+    const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
+    if (local != nullptr && *local != L'\0') {
         return fs::path(local) / "Pizzeria";
     }
 #else
@@ -76,8 +80,18 @@ fs::path freshName(const fs::path& folder) {
     return path;
 }
 
+// The path as the console shows it: UTF-8 (the game sets a Windows console
+// to it), where string() would use the ANSI code page or throw.
+std::string printable(const fs::path& path) {
+#ifdef _WIN32
+    return path.u8string();
+#else
+    return path.string();
+#endif
+}
+
 void fail(const fs::path& where, const std::string& reason) {
-    std::cerr << "ERROR: Could not save the screenshot to " << where.string() << ": " << reason
+    std::cerr << "ERROR: Could not save the screenshot to " << printable(where) << ": " << reason
               << std::endl;
 }
 
@@ -115,7 +129,11 @@ std::vector<unsigned char> encodePng(int width, int height,
 
 // Writes `bytes` to a new file at `path`, every write and the close checked.
 bool writeFile(const fs::path& path, const std::vector<unsigned char>& bytes) {
-    std::FILE* file = std::fopen(path.string().c_str(), "wb");
+#ifdef _WIN32
+    std::FILE* file = _wfopen(path.c_str(), L"wb");
+#else
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+#endif
     if (file == nullptr) {
         return false;
     }
@@ -130,7 +148,7 @@ bool writeFile(const fs::path& path, const std::vector<unsigned char>& bytes) {
 bool publish(const fs::path& part, const fs::path& final) {
 #ifdef _WIN32
     // The C library's rename fails here when the new name exists.
-    return std::rename(part.string().c_str(), final.string().c_str()) == 0;
+    return _wrename(part.c_str(), final.c_str()) == 0;
 #else
     if (::link(part.c_str(), final.c_str()) != 0) {
         return false;
@@ -190,7 +208,7 @@ void writeShot(const Shot& shot) {
         const fs::path path = freshName(shot.folder);
         if (publish(part, path)) {
             // One write, so the line never mixes with the game's own.
-            std::cout << ("screenshot saved to " + path.string() + "\n") << std::flush;
+            std::cout << ("screenshot saved to " + printable(path) + "\n") << std::flush;
             return;
         }
     }

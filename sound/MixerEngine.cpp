@@ -120,7 +120,7 @@ private:
 };
 
 bool openDefaultOutput() {
-    QuietAlsa quiet;
+    [[maybe_unused]] const QuietAlsa quiet; // nothing to quieten off Linux
     return openOutput();
 }
 
