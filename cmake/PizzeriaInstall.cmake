@@ -6,11 +6,7 @@ set(PIZZERIA_PACKAGING_DIR "${PROJECT_SOURCE_DIR}/packaging")
 set(data_folders Shader GameObjects Sounds Fonts)
 
 if(WIN32)
-  # One folder, the executable beside its data: Explorer starts it there.
-  install(TARGETS pizzeria RUNTIME DESTINATION .)
-  foreach(folder IN LISTS data_folders)
-    install(DIRECTORY "${PIZZERIA_RUN_DIR}/${folder}" DESTINATION .)
-  endforeach()
+  include(PizzeriaWindowsPackage)
   return()
 endif()
 
