@@ -38,6 +38,9 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Pizzeria)
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Pizzeria)
 
+# A 64-bit installer, like the game: it runs where there is no 32-bit
+# subsystem (Windows on ARM without x86 emulation, a 64-bit-only wine).
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_PACKAGE_NAME Pizzeria)
 set(CPACK_NSIS_DISPLAY_NAME Pizzeria)
@@ -51,7 +54,10 @@ set(CPACK_NSIS_CREATE_ICONS_EXTRA [=[
   SetOutPath "$INSTDIR"
   CreateShortCut "$SMPROGRAMS\$STARTMENU_FOLDER\Pizzeria.lnk" "$INSTDIR\pizzeria.exe" "" "$INSTDIR\pizzeria.exe" 0
 ]=])
+# CPack removes the key it wrote below the vendor's, not the vendor's own;
+# this runs after that.
 set(CPACK_NSIS_DELETE_ICONS_EXTRA [=[
   Delete "$SMPROGRAMS\$MUI_TEMP\Pizzeria.lnk"
+  DeleteRegKey /ifempty SHCTX "Software\Pizzeria"
 ]=])
 include(CPack)
