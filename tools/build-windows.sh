@@ -27,8 +27,8 @@ export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=true
 
 # The assets come from the Linux generator; only its target is built.
 host="${PIZZERIA_HOST_BUILD:-build}"
+./tools/install-deps.sh
 if [ ! -f "$host/CMakeCache.txt" ]; then
-  ./tools/install-deps.sh
   cmake -S . -B "$host" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher" -DCMAKE_C_COMPILER_LAUNCHER="$launcher"
 fi
