@@ -15,25 +15,39 @@ if(CMAKE_CROSSCOMPILING)
   target_include_directories(pizzeria_game SYSTEM PUBLIC "${stb_only}")
 endif()
 
-# The icon is drawn from the same picture as the Linux one. GLFW gives the
-# window the executable's icon named GLFW_ICON.
-find_program(PIZZERIA_CONVERT NAMES convert-im6.q16 convert REQUIRED)
+# The icon is drawn from the same picture as the Linux one: librsvg renders
+# it (ImageMagick's own SVG reader loses the gradient and the bat), ImageMagick
+# packs the sizes. GLFW gives the window the executable's icon named
+# GLFW_ICON. A build without the tools (on Windows) goes without an icon; the
+# cross build requires them.
+set(icon_tools_required "")
+if(CMAKE_CROSSCOMPILING)
+  set(icon_tools_required REQUIRED)
+endif()
+find_program(PIZZERIA_RSVG rsvg-convert ${icon_tools_required})
+find_program(PIZZERIA_CONVERT NAMES convert-im6.q16 convert magick ${icon_tools_required})
 set(windows_dir "${PROJECT_SOURCE_DIR}/packaging/windows")
 set(icon "${CMAKE_BINARY_DIR}/packaging/pizzeria.ico")
-add_custom_command(OUTPUT "${icon}"
-  COMMAND "${PIZZERIA_CONVERT}" -background none -density 384
-          "${PROJECT_SOURCE_DIR}/packaging/pizzeria.svg"
-          -define icon:auto-resize=256,64,48,32,16 "${icon}"
-  DEPENDS "${PROJECT_SOURCE_DIR}/packaging/pizzeria.svg"
-  COMMENT "Drawing the Windows icon" VERBATIM)
+set(PIZZERIA_ICON_LINE "")
+if(PIZZERIA_RSVG AND PIZZERIA_CONVERT)
+  add_custom_command(OUTPUT "${icon}"
+    COMMAND "${PIZZERIA_RSVG}" -w 256 -h 256 "${PROJECT_SOURCE_DIR}/packaging/pizzeria.svg"
+            -o "${CMAKE_BINARY_DIR}/packaging/pizzeria-256.png"
+    COMMAND "${PIZZERIA_CONVERT}" "${CMAKE_BINARY_DIR}/packaging/pizzeria-256.png"
+            -define icon:auto-resize=256,64,48,32,16 "${icon}"
+    DEPENDS "${PROJECT_SOURCE_DIR}/packaging/pizzeria.svg"
+    COMMENT "Drawing the Windows icon" VERBATIM)
+  set(PIZZERIA_ICON_LINE "GLFW_ICON ICON \"${icon}\"")
+endif()
 
 set(PIZZERIA_VERSION_COMMAS
     "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},0")
-set(PIZZERIA_ICON_FILE "${icon}")
 configure_file("${windows_dir}/pizzeria.rc.in" "${CMAKE_BINARY_DIR}/packaging/pizzeria.rc" @ONLY)
 target_sources(pizzeria PRIVATE "${CMAKE_BINARY_DIR}/packaging/pizzeria.rc")
-set_source_files_properties("${CMAKE_BINARY_DIR}/packaging/pizzeria.rc" PROPERTIES
-  OBJECT_DEPENDS "${icon}")
+if(PIZZERIA_ICON_LINE)
+  set_source_files_properties("${CMAKE_BINARY_DIR}/packaging/pizzeria.rc" PROPERTIES
+    OBJECT_DEPENDS "${icon}")
+endif()
 
 # Fills the run folder with the models, textures, sounds and font of a native
 # build's run folder (PIZZERIA_HOST_RUN_DIR); tools/build-windows.sh makes it.

@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libx11-dev xvfb xauth libgl1-mesa-dri x11-utils xdotool
   clang-tidy clang-format cppcheck glslang-tools python3 git ccache
-  nsis imagemagick
+  nsis imagemagick librsvg2-bin
 )
 
 missing=()
