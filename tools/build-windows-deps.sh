@@ -5,7 +5,6 @@
 #
 #   tools/build-windows-deps.sh              build what is missing, print the prefix
 #   tools/build-windows-deps.sh --print-prefix   print the prefix only, build nothing
-#   tools/build-windows-deps.sh --smoke      also build and run tests/windows/smoke under wine
 #
 # Environment: PIZZERIA_WINDOWS_CACHE (cache root), PIZZERIA_WINDOWS_JOBS,
 # PIZZERIA_WINDOWS_KEEP_WORK=1 (keep unpacked sources and build trees).
@@ -35,13 +34,12 @@ host_packages=(
   libz-mingw-w64-dev libstb-dev libutfcpp-dev libglm-dev
   wine wine64 nsis cmake ninja-build dpkg-dev xvfb
 )
-smoke_packages=(fonts-hack lame)
 
 say() { printf '%s\n' "$*"; }
 die() { printf 'build-windows-deps: %s\n' "$*" >&2; exit 1; }
 
 usage() {
-  sed -n '2,11p' "$script_path" | sed 's/^# \{0,1\}//'
+  sed -n '2,10p' "$script_path" | sed 's/^# \{0,1\}//'
 }
 
 as_root() {
@@ -68,7 +66,7 @@ cache_root="${PIZZERIA_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/pizzeria-w
 jobs="${PIZZERIA_WINDOWS_JOBS:-$(nproc)}"
 
 # Anything that changes the produced libraries changes the key: the pinned
-# versions, this recipe (the script up to the smoke section), the toolchain
+# versions, this recipe (the script up to its main part), the toolchain
 # file and the compiler.
 compute_key() {
   {
@@ -76,7 +74,7 @@ compute_key() {
     for p in $(printf '%s\n' "${!debian_version[@]}" | sort); do
       printf '%s=%s\n' "$p" "${debian_version[$p]}"
     done
-    sed '/^# Smoke program/q' "$script_path"
+    sed '/^# Main part/q' "$script_path"
     cat "$toolchain"
     "$cxx" --version | head -n1
     # Host packages whose files end up in the prefix.
@@ -411,108 +409,12 @@ EOF
 }
 
 # ---------------------------------------------------------------------------
-# Smoke program: every library linked into one static .exe, run under wine
-
-smoke_assets() {
-  local dir="$1" f
-  rm -rf "$dir"; mkdir -p "$dir"
-  # The game's generated assets when a build made them; else tiny stand-ins.
-  f="$(find "$repo/build" -path '*GameObjects*' -name '*.obj' 2>/dev/null | sort | head -n1 || true)"
-  if [ -n "$f" ]; then
-    cp "$f" "$dir/model.obj"
-  else
-    printf 'v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 1\nf 1 2 3\nf 1 3 4\n' >"$dir/model.obj"
-  fi
-  f="$(find "$repo/build" -path '*GameObjects*' -name '*.fbx' 2>/dev/null | sort | head -n1 || true)"
-  [ -n "$f" ] && cp "$f" "$dir/model.fbx"
-  f="$(find "$repo/build" -path '*Sounds*' -name '*.mp3' 2>/dev/null | sort | head -n1 || true)"
-  if [ -n "$f" ]; then
-    cp "$f" "$dir/sound.mp3"
-  else
-    # Half a second of 440 Hz, 16-bit mono, through lame.
-    python3 - "$dir/tone.wav" <<'EOF'
-import math, struct, sys, wave
-with wave.open(sys.argv[1], "wb") as w:
-    w.setnchannels(1); w.setsampwidth(2); w.setframerate(44100)
-    w.writeframes(b"".join(struct.pack("<h", int(12000 * math.sin(2 * math.pi * 440 * i / 44100)))
-                           for i in range(22050)))
-EOF
-    lame --quiet "$dir/tone.wav" "$dir/sound.mp3"
-  fi
-  cp /usr/share/fonts/truetype/hack/Hack-Regular.ttf "$dir/font.ttf"
-}
-
-xvfb_pid=""
-stop_xvfb() {
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  xvfb_pid=""
-}
-
-start_xvfb() {
-  local n=77
-  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$logs/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  local tries=50
-  while [ ! -e "/tmp/.X11-unix/X$n" ] && [ "$tries" -gt 0 ]; do
-    sleep 0.1
-    tries=$((tries - 1))
-  done
-  [ -e "/tmp/.X11-unix/X$n" ] || die "Xvfb :$n did not start"
-  display=":$n"
-}
-
-run_smoke() {
-  install_missing "${smoke_packages[@]}"
-  local build="$top/smoke/build" assets="$top/smoke/assets" exe args=()
-  smoke_assets "$assets"
-  say "smoke: building tests/windows/smoke"
-  local gen=()
-  command -v ninja >/dev/null && gen=(-G Ninja)
-  rm -rf "$build"
-  {
-    cmake -S "$repo/tests/windows/smoke" -B "$build" "${gen[@]}" \
-      -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DPIZZERIA_WINDOWS_PREFIX="$prefix" \
-      -DCMAKE_BUILD_TYPE=Release -DSMOKE_ASSETS="$assets" &&
-      cmake --build "$build" --parallel "$jobs"
-  } >"$logs/smoke-build.log" 2>&1 || { tail -n 40 "$logs/smoke-build.log"; die "smoke build failed"; }
-  exe="$build/smoke.exe"
-
-  say "smoke: DLLs needed by smoke.exe"
-  "$triple-objdump" -p "$exe" | awk '/DLL Name/ {print "  " $3}' | tee "$logs/smoke-dlls.txt"
-  if grep -Eiq 'libstdc|libgcc|winpthread|zlib1|SDL2|glfw|glew|freetype|assimp' "$logs/smoke-dlls.txt"; then
-    die "smoke.exe needs a non-system DLL"
-  fi
-
-  export WINEPREFIX="$cache_root/wineprefix" WINEDEBUG=-all SDL_AUDIODRIVER=dummy
-  mkdir -p "$WINEPREFIX"
-  trap 'stop_xvfb' EXIT
-  start_xvfb
-  args=(--model model.obj)
-  [ -f "$assets/model.fbx" ] && args+=(--model model.fbx)
-  args+=(--sound sound.mp3 --font font.ttf)
-  local failed=0
-  say "smoke: running under wine on DISPLAY=$display"
-  (cd "$assets" && DISPLAY="$display" timeout 300 wine "$exe" "${args[@]}") 2>&1 |
-    tee "$logs/smoke-run.log" || failed=1
-  # The same program through CTest, which runs it with the toolchain's wine.
-  say "smoke: ctest (CMAKE_CROSSCOMPILING_EMULATOR)"
-  (cd "$build" && DISPLAY="$display" timeout 300 ctest --output-on-failure) >"$logs/smoke-ctest.log" 2>&1 ||
-    failed=1
-  tail -n 3 "$logs/smoke-ctest.log"
-  wineserver -k 2>/dev/null || true
-  stop_xvfb
-  [ "$failed" -eq 0 ] || die "smoke run failed, logs in $logs"
-  say "smoke: passed"
-}
-
-# ---------------------------------------------------------------------------
+# Main part
 
 main() {
-  local smoke=0 print_only=0
+  local print_only=0
   while [ $# -gt 0 ]; do
     case "$1" in
-      --smoke) smoke=1 ;;
       --print-prefix) print_only=1 ;;
       -h|--help) usage; exit 0 ;;
       *) usage >&2; exit 2 ;;
@@ -545,7 +447,6 @@ main() {
 
   say "prefix: $prefix"
   say "configure with: cmake -DCMAKE_TOOLCHAIN_FILE=$toolchain -DPIZZERIA_WINDOWS_PREFIX=$prefix ..."
-  if [ "$smoke" -eq 1 ]; then run_smoke; fi
 }
 
 main "$@"; exit
