@@ -19,8 +19,12 @@ namespace pizzeria::app {
 
 void protectConsoleStreams() {
 #ifdef _WIN32
-    // Paths are printed as UTF-8, whatever the user's ANSI code page.
-    SetConsoleOutputCP(CP_UTF8);
+    // Paths are printed as UTF-8, whatever the user's ANSI code page. The
+    // console may be a shared terminal's: it gets its code page back.
+    static const UINT previousCodePage = GetConsoleOutputCP();
+    if (previousCodePage != 0 && SetConsoleOutputCP(CP_UTF8)) {
+        std::atexit([] { SetConsoleOutputCP(previousCodePage); });
+    }
 #else
     // In order from 0, so each open takes the lowest free number: the one
     // just found closed.

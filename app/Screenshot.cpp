@@ -117,9 +117,9 @@ std::vector<unsigned char> encodePng(int width, int height,
     }
     std::vector<unsigned char> png;
     const auto append = [](void* context, void* data, int size) {
-        auto* bytes = static_cast<unsigned char*>(data);
-        static_cast<std::vector<unsigned char>*>(context)->insert(
-            static_cast<std::vector<unsigned char>*>(context)->end(), bytes, bytes + size);
+        auto& out = *static_cast<std::vector<unsigned char>*>(context);
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        out.insert(out.end(), bytes, bytes + size);
     };
     if (stbi_write_png_to_func(append, &png, width, height, 3, topFirst.data(), stride) == 0) {
         png.clear();

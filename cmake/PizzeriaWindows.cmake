@@ -4,16 +4,24 @@
 # The game has its own main; SDL must not rename it to SDL_main.
 target_compile_definitions(pizzeria_game PUBLIC SDL_MAIN_HANDLED)
 
-# Debian's stb headers are not in the mingw-w64 search path, and all of
-# /usr/include would bring Linux headers with them: a folder with only stb.
+# The game includes <stb/...>. Debian's stb headers are not in the mingw-w64
+# search path, and all of /usr/include would bring Linux headers with them:
+# a folder with only stb. vcpkg's stb port puts them at the include root:
+# headers of our own forward to them.
+set(stb_only "${CMAKE_BINARY_DIR}/stb-include")
 if(CMAKE_CROSSCOMPILING)
   find_path(PIZZERIA_STB_DIR stb/stb_image_write.h PATHS /usr/include NO_DEFAULT_PATH
             NO_CMAKE_FIND_ROOT_PATH REQUIRED)
-  set(stb_only "${CMAKE_BINARY_DIR}/stb-include")
   file(MAKE_DIRECTORY "${stb_only}")
   file(CREATE_LINK "${PIZZERIA_STB_DIR}/stb" "${stb_only}/stb" SYMBOLIC)
-  target_include_directories(pizzeria_game SYSTEM PUBLIC "${stb_only}")
+else()
+  find_path(PIZZERIA_STB_ROOT stb_image_write.h REQUIRED)
+  foreach(header stb_image.h stb_image_write.h)
+    file(CONFIGURE OUTPUT "${stb_only}/stb/${header}"
+         CONTENT "#include \"${PIZZERIA_STB_ROOT}/${header}\"\n")
+  endforeach()
 endif()
+target_include_directories(pizzeria_game SYSTEM PUBLIC "${stb_only}")
 
 # The icon is drawn from the same picture as the Linux one: librsvg renders
 # it (ImageMagick's own SVG reader loses the gradient and the bat), ImageMagick
