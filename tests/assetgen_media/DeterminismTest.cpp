@@ -1,6 +1,6 @@
 // Running the generator twice gives byte-identical files, and the same files
 // the build put into the run folder.
-#include "tests/assetgen_media/MediaTestSupport.h"
+#include "tests/support/BuildPaths.h"
 #include "tools/assetgen/Models.h"
 #include "tools/assetgen/Sounds.h"
 #include "tools/assetgen/TerrainImages.h"
@@ -11,11 +11,18 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 namespace {
 
 namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> readBytes(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(file), {});
+}
 
 std::vector<fs::path> filesUnder(const fs::path& root) {
     std::vector<fs::path> files;
@@ -52,10 +59,10 @@ TEST(Generator, WritesIdenticalFilesEveryRun) {
     EXPECT_TRUE(fs::is_regular_file(first / "GameObjects/Terrain/Terrain.jpg"));
     for (const fs::path& file : files) {
         SCOPED_TRACE(file.string());
-        const std::vector<std::uint8_t> bytes = mediatest::readBytes(first / file);
+        const std::vector<std::uint8_t> bytes = readBytes(first / file);
         EXPECT_FALSE(bytes.empty());
-        EXPECT_EQ(bytes, mediatest::readBytes(second / file));
-        EXPECT_EQ(bytes, mediatest::readBytes(mediatest::runDir() / file));
+        EXPECT_EQ(bytes, readBytes(second / file));
+        EXPECT_EQ(bytes, readBytes(testsupport::runDir() / file));
     }
     fs::remove_all(base);
 }

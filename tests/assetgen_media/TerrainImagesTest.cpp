@@ -4,13 +4,14 @@
 #include "app/SpawnPoints.h"
 #include "assets/ImageLoader.h"
 #include "scene/terrain/Terrain.h"
-#include "tests/assetgen_media/MediaTestSupport.h"
+#include "tests/support/BuildPaths.h"
 #include "tests/support/GlContext.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <vector>
 
 namespace {
@@ -18,7 +19,8 @@ namespace {
 using pizzeria::assets::loadRgbImage;
 using pizzeria::assets::RgbImage;
 
-const std::filesystem::path kTerrainDir = mediatest::runDir() / "GameObjects" / "Terrain";
+const std::filesystem::path kTerrainDir =
+    std::filesystem::path(testsupport::runDir()) / "GameObjects" / "Terrain";
 
 // The game's own terrain over the run folder's heightmap; building it needs a
 // GL context.

@@ -47,10 +47,7 @@ public:
 
     bool running();
 
-    // Sends the interrupt a terminal's Ctrl+C sends.
-    void interrupt();
-
-    // Sends `signal` (POSIX only; nothing on Windows).
+    // Sends `signal`.
     void sendSignal(int signal);
 
     // Standard output written so far, while the child still runs.
