@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <fstream>
 #include <memory>
-#include <thread>
 
 using namespace std::chrono_literals;
 using testsupport::ChildOptions;
@@ -109,11 +108,7 @@ TEST_P(LostDisplay, EndsWithOneLineAndCodeOne) {
     ASSERT_NO_FATAL_FAILURE(waitForWindow());
     if (GetParam() == Moment::Play) {
         xdotool("key F7");
-        const auto deadline = std::chrono::steady_clock::now() + patience;
-        while (game->outSoFar().find("shadows off") == std::string::npos &&
-               std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(50ms);
-        }
+        ASSERT_NE(testsupport::waitForLine(*game, "shadows off", 0, patience), 0u);
     } else if (GetParam() == Moment::Shutdown) {
         // Held while Escape reaches it and the display goes, so the game
         // meets the dead display on its way out, not before nor after.

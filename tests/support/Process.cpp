@@ -96,6 +96,22 @@ std::vector<std::string> lines(const std::string& text) {
     return result;
 }
 
+std::size_t waitForLine(ChildProcess& child, const std::string& line, std::size_t seen,
+                        std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (bool running = true; running && std::chrono::steady_clock::now() < deadline;) {
+        running = child.running(); // a last look at what an ended child wrote
+        const auto out = lines(child.outSoFar());
+        const auto found =
+            std::find(out.begin() + std::ptrdiff_t(std::min(seen, out.size())), out.end(), line);
+        if (found != out.end()) {
+            return std::size_t(found - out.begin()) + 1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return 0;
+}
+
 std::string ChildProcess::outSoFar() const {
     return readFile(outPath);
 }
