@@ -7,6 +7,7 @@
 #include "app/GameSettings.h"
 #include "app/InputHandler.h"
 #include "app/SpawnPoints.h"
+#include "tests/support/Picture.h"
 #include "tests/support/WholeGame.h"
 
 #include <GL/glew.h>
@@ -25,7 +26,6 @@
 
 using pizzeria::app::Game;
 using pizzeria::app::gameSettings;
-using pizzeria::app::GameSettings;
 using pizzeria::scene::ingridients::Ingridient;
 using pizzeria::scene::maincharacter::MainCharacter;
 
@@ -152,8 +152,7 @@ std::ostream& operator<<(std::ostream& out, const Moment& m) {
 class PlayHarness : public testsupport::WholeGame {
 protected:
     void SetUp() override {
-        ASSERT_NE(game, nullptr);
-        gameSettings = GameSettings{};
+        ASSERT_NO_FATAL_FAILURE(WholeGame::SetUp());
         gameSettings.shadowsEnabled = false; // nothing is drawn here
     }
 
@@ -305,15 +304,13 @@ TEST_F(PlayHarness, ThePictureFollowsTheSizeTheWindowGot) {
     glGetIntegerv(GL_VIEWPORT, viewport.data());
     EXPECT_EQ(viewport, (std::array<GLint, 4>{0, 0, 900, 600}));
     // The money, green at the top centre of the new size.
-    std::vector<unsigned char> band(900 * 60 * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 540, 900, 60, GL_RGB, GL_UNSIGNED_BYTE, band.data());
+    const testsupport::Picture shown = testsupport::Picture::ofBackBuffer(900, 600);
     int greenLeft = 0;
     int greenCentre = 0;
-    for (int y = 0; y < 60; ++y) {
+    for (int y = 540; y < 600; ++y) {
         for (int x = 0; x < 900; ++x) {
-            const unsigned char* p = &band[(std::size_t(y) * 900 + x) * 3];
-            if (p[1] > 90 && p[1] > p[0] * 2 && p[1] > p[2] * 2) {
+            const glm::vec3 p = shown.at(x, y);
+            if (p.g * 255.0f > 90.0f && p.g > p.r * 2.0f && p.g > p.b * 2.0f) {
                 (x > 350 && x < 550 ? greenCentre : greenLeft) += 1;
             }
         }

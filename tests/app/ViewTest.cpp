@@ -18,7 +18,6 @@
 #include <vector>
 
 using pizzeria::app::gameSettings;
-using pizzeria::app::GameSettings;
 using pizzeria::app::inputHandler;
 using pizzeria::render::Renderer;
 using pizzeria::scene::MoveAbleObject;
@@ -37,9 +36,7 @@ protected:
     }
 
     void SetUp() override {
-        ASSERT_NE(game, nullptr);
-        gameSettings = GameSettings{};
-        testsupport::startNewRound(*game);
+        ASSERT_NO_FATAL_FAILURE(WholeGame::SetUp());
         inputHandler->pitch = startPitch;
         inputHandler->yaw = 0.0f;
         for (int i = 0; i < 90; ++i) {
@@ -152,29 +149,9 @@ std::vector<glm::vec2> arrowPixels(const Picture& p) {
     return arrow;
 }
 
-} // namespace
-
-// The colours tell what each object is, the arrow where the cook faces.
-TEST_F(View, TheMiniMapTellsWhatIsWhereAndWhereTheCookFaces) {
-    auto& ingredients = *game->ingredients;
-    const int wantedKind = ingredients.order.front();
-    MoveAbleObject& wanted = liveIngredient(wantedKind);
-    MoveAbleObject& other = liveIngredient(wantedKind % 8 + 1, false); // any other kind
-    ingredients.order = {wantedKind};
-    const glm::vec3 wantedAt(40, 0, 30), otherAt(-50, 0, 20);
-    place(wanted, wantedAt);
-    place(other, otherAt);
-    auto& cook = *game->mainCharacter;
-    cook.yaw = 0.7f;
-    place(cook, cook.position, cook.yaw);
-    gameSettings.cullingEnabled = false;
-    const Picture p = frame();
-
-    EXPECT_TRUE(colourNear(p, insetPixel(wantedAt), wantedGreen)) << "green";
-    EXPECT_TRUE(colourNear(p, insetPixel(otherAt), otherBlue)) << "blue";
-    // The arrow's tip is its pixel farthest from its middle.
-    const std::vector<glm::vec2> arrow = arrowPixels(p);
-    ASSERT_GT(arrow.size(), 10u) << "no arrow";
+// The arrow's tip is its pixel farthest from its middle: the direction from
+// the middle to it, in the inset.
+glm::vec2 arrowPointing(const std::vector<glm::vec2>& arrow) {
     glm::vec2 middle(0.0f);
     for (const glm::vec2& a : arrow) {
         middle += a / float(arrow.size());
@@ -183,22 +160,28 @@ TEST_F(View, TheMiniMapTellsWhatIsWhereAndWhereTheCookFaces) {
     for (const glm::vec2& a : arrow) {
         tip = glm::distance(a, middle) > glm::distance(tip, middle) ? a : tip;
     }
-    const glm::vec2 facing =
-        glm::normalize(insetPixel(ahead(cook, 10.0f)) - insetPixel(cook.position));
-    EXPECT_GT(glm::dot(glm::normalize(tip - middle), facing), 0.9f) << "the arrow points elsewhere";
-    ingredients.live.clear();
+    return glm::normalize(tip - middle);
 }
 
-// A gangster anywhere on the terrain, at its corners and edges, and an
-// ingredient just ahead of the cook keep their marks, and the cook his arrow,
-// with culling off; with culling on, exactly those ahead of the camera do.
+} // namespace
+
+// A gangster anywhere on the terrain, at its corners and edges, and the
+// ingredients ahead of the cook keep their marks, in the colour that tells
+// what each is, and the cook his arrow, pointing where he faces, with culling
+// off; with culling on, exactly those ahead of the camera do.
 TEST_F(View, EveryMarkShowsWhereverItsObjectStands) {
     auto& cook = *game->mainCharacter;
     place(cook, glm::vec3(0.0f), cook.yaw);
     game->enemies->live.clear();
     ASSERT_NE(game->enemies->spawn(), nullptr);
     MoveAbleObject& gangster = *game->enemies->live.back();
-    MoveAbleObject& ingredient = liveIngredient(game->ingredients->order.front());
+    auto& ingredients = *game->ingredients;
+    const int wantedKind = ingredients.order.front();
+    MoveAbleObject& wanted = liveIngredient(wantedKind);
+    MoveAbleObject& other = liveIngredient(wantedKind % 8 + 1, false); // any other kind
+    ingredients.order = {wantedKind};
+    const glm::vec2 facing =
+        glm::normalize(insetPixel(ahead(cook, 10.0f)) - insetPixel(cook.position));
     const float edge = game->terrain->size / 2.0f - 8.0f;
     const glm::vec3 places[] = {{edge, 0, edge},   {-edge, 0, edge}, {edge, 0, -edge},
                                 {-edge, 0, -edge}, {0, 0, edge},     {0, 0, -edge},
@@ -213,7 +196,8 @@ TEST_F(View, EveryMarkShowsWhereverItsObjectStands) {
             SCOPED_TRACE(testing::Message() << camera.name << (culling ? ", culling" : ""));
             inputHandler->pitch = camera.pitch;
             gameSettings.cullingEnabled = culling;
-            place(ingredient, ahead(cook, 3.0f));
+            place(wanted, ahead(cook, 3.0f));
+            place(other, ahead(cook, 20.0f)); // beyond the arrow's tip
             for (const glm::vec3& at : places) {
                 place(gangster, at);
                 const Picture p = frame();
@@ -221,13 +205,16 @@ TEST_F(View, EveryMarkShowsWhereverItsObjectStands) {
                 const bool ahead = glm::dot(gangster.position - eye, game->camera->front) > 0.0f;
                 EXPECT_EQ(colourNear(p, insetPixel(gangster.position), enemyRed), !culling || ahead)
                     << "gangster at " << at.x << ", " << at.z;
-                EXPECT_TRUE(colourNear(p, insetPixel(ingredient.position), wantedGreen));
-                EXPECT_GT(arrowPixels(p).size(), 10u) << "the cook's arrow";
+                EXPECT_TRUE(colourNear(p, insetPixel(wanted.position), wantedGreen));
+                EXPECT_TRUE(colourNear(p, insetPixel(other.position), otherBlue));
+                const std::vector<glm::vec2> arrow = arrowPixels(p);
+                ASSERT_GT(arrow.size(), 10u) << "no arrow";
+                EXPECT_GT(glm::dot(arrowPointing(arrow), facing), 0.9f) << "pointing elsewhere";
             }
         }
     }
     game->enemies->live.clear();
-    game->ingredients->live.clear();
+    ingredients.live.clear();
 }
 
 // At the world's corners and edges the arrow stays whole inside the inset,

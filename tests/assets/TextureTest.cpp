@@ -124,30 +124,9 @@ TEST_F(Textures, UploadsTheTopRowFirstWhateverTheStoredOrder) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
+// A JPEG whose data ends inside the picture stops the game; bad codes in data
+// that goes on to the end do not, as libjpeg had it.
 TEST_F(Textures, MissingOrDamagedFileEndsWithErrorAndPath) {
-    const std::string missing = "nowhere.tga";
-    EXPECT_EXIT(
-        {
-            prepareToDie();
-            loadTexture(missing);
-        },
-        testing::ExitedWithCode(1),
-        HasSubstr("ERROR: Image load failed - IL reports error: 1290 - could not open file: " +
-                  missing + "\n"));
-
-    const std::string damaged = "notes.tga";
-    writeText(damaged, "not an image at all\n");
-    EXPECT_EXIT(
-        {
-            prepareToDie();
-            loadTexture(damaged);
-        },
-        testing::ExitedWithCode(1),
-        HasSubstr("ERROR: Image load failed - IL reports error: 1506 - jpeg library error: " +
-                  damaged + "\n"));
-
-    // A JPEG whose data ends inside the picture stops the game; bad codes in
-    // data that goes on to the end do not, as libjpeg had it.
     std::vector<unsigned char> rgb(64 * 64 * 3);
     for (std::size_t i = 0; i < rgb.size(); ++i) {
         rgb[i] = static_cast<unsigned char>((i * 7919) % 251);
@@ -157,16 +136,21 @@ TEST_F(Textures, MissingOrDamagedFileEndsWithErrorAndPath) {
     const std::string whole((std::istreambuf_iterator<char>(in)), {});
     const std::size_t scan = whole.find("\xff\xda");
     ASSERT_NE(scan, std::string::npos);
-    const std::string cut = "cut.jpg";
-    writeText(cut, whole.substr(0, (scan + whole.size()) / 2));
-    EXPECT_EXIT(
-        {
-            prepareToDie();
-            loadTexture(cut);
-        },
-        testing::ExitedWithCode(1),
-        HasSubstr("ERROR: Image load failed - IL reports error: 1506 - jpeg library error: " + cut +
-                  "\n"));
+    writeText("notes.tga", "not an image at all\n");
+    writeText("cut.jpg", whole.substr(0, (scan + whole.size()) / 2));
+
+    for (const auto& [file, error] : {std::pair{"nowhere.tga", "1290 - could not open file"},
+                                      {"notes.tga", "1506 - jpeg library error"},
+                                      {"cut.jpg", "1506 - jpeg library error"}}) {
+        EXPECT_EXIT(
+            {
+                prepareToDie();
+                loadTexture(file);
+            },
+            testing::ExitedWithCode(1),
+            HasSubstr(std::string("ERROR: Image load failed - IL reports error: ") + error + ": " +
+                      file + "\n"));
+    }
     // A run of forty one bits holds no Huffman code.
     std::string badCodes = whole;
     for (std::size_t i = 0; i < 10; i += 2) {

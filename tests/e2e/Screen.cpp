@@ -5,7 +5,6 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <algorithm>
 #include <cstdlib>
 
 namespace e2e {
@@ -86,20 +85,6 @@ double shareGrey(const Image& image, Rect r, int levels) {
         return std::abs(int(p[0]) - int(p[1])) <= levels &&
                std::abs(int(p[1]) - int(p[2])) <= levels;
     });
-}
-
-std::vector<Rect> around(Rect whole, Rect hole) {
-    std::vector<Rect> parts;
-    const int holeBottom = hole.y + hole.height;
-    const int holeRight = hole.x + hole.width;
-    parts.push_back({whole.x, whole.y, whole.width, hole.y - whole.y});
-    parts.push_back({whole.x, holeBottom, whole.width, whole.y + whole.height - holeBottom});
-    parts.push_back({whole.x, hole.y, hole.x - whole.x, hole.height});
-    parts.push_back({holeRight, hole.y, whole.x + whole.width - holeRight, hole.height});
-    parts.erase(std::remove_if(parts.begin(), parts.end(),
-                               [](const Rect& r) { return r.width <= 0 || r.height <= 0; }),
-                parts.end());
-    return parts;
 }
 
 } // namespace e2e

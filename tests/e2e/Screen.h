@@ -41,7 +41,4 @@ double shareDiffering(const Image& a, const Image& b, Rect r, int levels);
 // Share of the pixels of `r` without colour: the channels within `levels`.
 double shareGrey(const Image& image, Rect r, int levels);
 
-// The region outside `hole`, as up to four rectangles.
-std::vector<Rect> around(Rect whole, Rect hole);
-
 } // namespace e2e

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <thread>
 
@@ -48,24 +49,6 @@ const std::pair<const char*, const char*> kKeys[] = {
     {"F7", "shadows on"},
 };
 
-// Waits until standard output holds `line` after the first `seen` lines;
-// the lines seen then.
-std::size_t waitForLine(testsupport::ChildProcess& game, const std::string& line,
-                        std::size_t seen) {
-    const auto deadline = std::chrono::steady_clock::now() + patience;
-    while (std::chrono::steady_clock::now() < deadline && game.running()) {
-        const auto out = testsupport::lines(game.outSoFar());
-        for (std::size_t i = seen; i < out.size(); ++i) {
-            if (out[i] == line) {
-                return i + 1;
-            }
-        }
-        std::this_thread::sleep_for(100ms);
-    }
-    ADD_FAILURE() << "no line \"" << line << "\"\n" << game.outSoFar();
-    return seen;
-}
-
 } // namespace
 
 TEST(Softpipe, StartsTakesEveryTechniqueKeyAndEndsOnEscape) {
@@ -84,8 +67,13 @@ TEST(Softpipe, StartsTakesEveryTechniqueKeyAndEndsOnEscape) {
     ASSERT_NE(window, 0u) << "the game window never appeared\n" << game.wait(1s).err;
     ASSERT_EQ(testsupport::xdotool(display.name(), "windowfocus --sync " + std::to_string(window)),
               0);
-    std::size_t seen = waitForLine(
-        game, "OpenGL renderer \"softpipe\" is a software rasteriser: expect a low frame rate", 0);
+    std::size_t seen = 0;
+    const auto expectLine = [&](const std::string& line) {
+        const std::size_t next = testsupport::waitForLine(game, line, seen, patience);
+        EXPECT_NE(next, 0u) << "no line \"" << line << "\"\n" << game.outSoFar();
+        seen = std::max(seen, next);
+    };
+    expectLine("OpenGL renderer \"softpipe\" is a software rasteriser: expect a low frame rate");
 
     // The first frame: the moonlit sky over the ground, and the HUD's green
     // money line. A window not drawn yet is black or the clear colour.
@@ -95,10 +83,8 @@ TEST(Softpipe, StartsTakesEveryTechniqueKeyAndEndsOnEscape) {
         const auto green = [](const std::uint8_t* p) {
             return p[1] > p[0] + 40 && p[1] > p[2] + 40;
         };
-        const int w = s.width;
-        const int h = s.height;
-        return !s.empty() && e2e::share(s, {0, 0, w, h / 5}, bluish) > 0.5 &&
-               e2e::share(s, {0, h * 7 / 8, w, h / 8}, earthy) > 0.5 &&
+        return !s.empty() && e2e::share(s, {0, 0, s.width, s.height / 5}, bluish) > 0.5 &&
+               e2e::share(s, {0, s.height * 7 / 8, s.width, s.height / 8}, earthy) > 0.5 &&
                e2e::share(s, s.whole(), green) > 0.001;
     };
     e2e::Image first;
@@ -112,7 +98,7 @@ TEST(Softpipe, StartsTakesEveryTechniqueKeyAndEndsOnEscape) {
     for (const auto& [key, line] : kKeys) {
         ASSERT_EQ(testsupport::xdotool(display.name(), std::string("key ") + key), 0) << key;
         if (line != nullptr) {
-            seen = waitForLine(game, line, seen);
+            expectLine(line);
         }
     }
     ASSERT_EQ(testsupport::xdotool(display.name(), "key Escape"), 0);

@@ -26,13 +26,15 @@ void PrintTo(const GuardCase& guard, std::ostream* out) {
 }
 
 // Read as Assimp reads them: blanks open every material line but the first,
-// "NEWMTL" makes no material, and a material file that cannot be opened is
-// replaced by the one named after the model.
+// a tab after "mtllib" is a space, "NEWMTL" makes no material, and a material
+// file that cannot be opened is replaced by the one named after the model.
 const GuardCase kCases[] = {
     {"DiffuseMapFirst", "map_Kd cook.jpg\nnewmtl Cook\n", "before the first newmtl in"},
     {"AmbientMapFirst", "# made by hand\nmap_Ka cook.jpg\n", "before the first newmtl in"},
     {"IndentedBumpFirst", "# made by hand\r\n\t bump cook.jpg\n", "before the first newmtl in"},
     {"UpperCaseNewmtl", "NEWMTL Cook\nmap_Kd cook.jpg\n", "before the first newmtl in"},
+    {"TabAfterMtllib", "map_Kd cook.jpg\nnewmtl Cook\n", "before the first newmtl in",
+     "mtllib\tcook.mtl"},
     {"NamedFileMissing", "map_Kd cook.jpg\nnewmtl Cook\n", "first newmtl in /.*/cook.mtl",
      "mtllib  other.mtl"},
     {"ModelIsADirectory", nullptr, "Unable to open file"},

@@ -14,10 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <chrono>
 #include <filesystem>
-#include <memory>
-#include <thread>
 
 namespace rendertest {
 
@@ -25,25 +22,11 @@ namespace rendertest {
 constexpr int windowWidth = 1200;
 constexpr int windowHeight = 800;
 
-// A hidden window with a current context. Xvfb under load now and then
-// refuses a new client, so a few tries keep the tests from flaking.
-inline std::unique_ptr<testsupport::GlContext> openContext(int width, int height) {
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        auto context = std::make_unique<testsupport::GlContext>(width, height);
-        if (context->ok()) {
-            return context;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    }
-    return nullptr;
-}
-
 class RenderFixture : public testing::Test {
 protected:
     void SetUp() override {
         pizzeria::app::gameSettings = pizzeria::app::GameSettings{};
-        context = openContext(windowWidth, windowHeight);
-        ASSERT_TRUE(context) << "needs a display; tools/test.sh starts Xvfb";
+        ASSERT_TRUE(context.ok()) << "needs a display; tools/test.sh starts Xvfb";
         ASSERT_TRUE(testsupport::gateGlErrors()) << "the context offers no KHR_debug";
         std::filesystem::copy(std::filesystem::path(testsupport::runDir()) / "Shader",
                               folder.path() / "Shader");
@@ -60,7 +43,7 @@ protected:
         pizzeria::app::gameSettings = pizzeria::app::GameSettings{};
     }
 
-    std::unique_ptr<testsupport::GlContext> context;
+    testsupport::GlContext context{windowWidth, windowHeight};
     testsupport::TempDir folder;
     std::filesystem::path previous;
 };

@@ -74,19 +74,19 @@ glm::mat4 ground(float side = 80.0f) {
 
 // The window's pixels, bottom row first as GL reads them.
 struct Image {
-    int width = windowWidth;
-    int height = windowHeight;
-    std::vector<unsigned char> rgba;
+    std::vector<unsigned char> rgba =
+        std::vector<unsigned char>(std::size_t(windowWidth) * windowHeight * 4);
 
     static Image ofWindow() {
         Image image;
-        image.rgba.resize(std::size_t(image.width) * image.height * 4);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, image.width, image.height, GL_RGBA, GL_UNSIGNED_BYTE, image.rgba.data());
+        glReadPixels(0, 0, windowWidth, windowHeight, GL_RGBA, GL_UNSIGNED_BYTE, image.rgba.data());
         return image;
     }
-    const unsigned char* at(int x, int y) const { return &rgba[(std::size_t(y) * width + x) * 4]; }
+    const unsigned char* at(int x, int y) const {
+        return &rgba[(std::size_t(y) * windowWidth + x) * 4];
+    }
     int red(int x, int y) const { return at(x, y)[0]; }
     // Mean of the three channels.
     float grey(int x, int y) const { return (at(x, y)[0] + at(x, y)[1] + at(x, y)[2]) / 3.0f; }
@@ -103,8 +103,8 @@ struct Image {
     // Pixels of the scene: the window is cleared to black, the ambient lifts it.
     std::vector<glm::ivec2> lit() const {
         std::vector<glm::ivec2> pixels;
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
+        for (int y = 0; y < windowHeight; ++y) {
+            for (int x = 0; x < windowWidth; ++x) {
                 if (red(x, y) > 0) {
                     pixels.emplace_back(x, y);
                 }
@@ -129,14 +129,6 @@ void lookAt(Renderer& renderer, const glm::vec3& eye, const glm::vec3& target) {
         glm::perspective(glm::radians(45.0f), float(windowWidth) / windowHeight, 0.1f, 500.0f);
 }
 
-// The mini-map's depth texture, row by row from the bottom.
-std::vector<float> miniMapDepth(const Renderer& renderer) {
-    std::vector<float> depth(256 * 256);
-    glBindTexture(GL_TEXTURE_2D, renderer.miniMapDepthTexture);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
-    return depth;
-}
-
 struct Surface {
     glm::vec3 specular{0.0f};
     float shininess = 32.0f;
@@ -144,7 +136,7 @@ struct Surface {
 };
 
 // A white texture on unit 0, the moon's light and a plain material, as the
-// game's objects and Moon::setUniforms upload them. The meshes go before the
+// game's objects and Moon::setUniforms upload them, and the game's fonts. The meshes go before the
 // context, which takes the texture with it.
 class Scene : public RenderFixture {
 protected:
@@ -154,6 +146,7 @@ protected:
             return;
         }
         glEnable(GL_CLIP_DISTANCE0);
+        std::filesystem::copy(std::filesystem::path(testsupport::runDir()) / "Fonts", "Fonts");
         const unsigned char white[3] = {255, 255, 255};
         glGenTextures(1, &whiteTexture);
         glBindTexture(GL_TEXTURE_2D, whiteTexture);
@@ -349,7 +342,9 @@ TEST_F(MiniMap, DepthShowsWhatStandsInTheSquareBetweenItsPlanes) {
     for (const auto& object : objects) {
         draw(box, renderer.useShader("miniMap")->program, placed(object.position, glm::vec3(2.0f)));
         renderer.endPass("miniMap");
-        const std::vector<float> depth = miniMapDepth(renderer);
+        std::vector<float> depth(256 * 256); // the mini-map's depth texture
+        glBindTexture(GL_TEXTURE_2D, renderer.miniMapDepthTexture);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
         const auto drawn =
             std::count_if(depth.begin(), depth.end(), [](float d) { return d < 1.0f; });
         EXPECT_EQ(drawn > 0, object.shown) << "object at x " << object.position.x;
@@ -365,7 +360,6 @@ TEST_F(MiniMap, TheInsetShowsOverEveryView) {
     gameSettings.shadowsEnabled = false;
     gameSettings.showFps = true;
     Renderer renderer(windowWidth, windowHeight);
-    std::filesystem::copy(std::filesystem::path(testsupport::runDir()) / "Fonts", "Fonts");
     pizzeria::hud::Hud hud(windowWidth, windowHeight);
     hud.setFps(60);
     const Renderer::Rect inset = Renderer::miniMapInset(windowWidth, windowHeight);
@@ -403,7 +397,6 @@ TEST_F(MiniMap, TheInsetShowsOverEveryView) {
 TEST_F(Lighting, TheHudIsDrawnOverAnythingInFrontOfTheCamera) {
     gameSettings.shadowsEnabled = false;
     Renderer renderer(windowWidth, windowHeight);
-    std::filesystem::copy(std::filesystem::path(testsupport::runDir()) / "Fonts", "Fonts");
     pizzeria::hud::Hud hud(windowWidth, windowHeight);
     hud.setPizzaIngredients({"tomato"});
     lookAt(renderer, glm::vec3(0, 1, 5), glm::vec3(0, 1, 0));
@@ -447,9 +440,8 @@ TEST_F(Culling, ClipsWhatLiesBehindTheCameraPlane) {
             draw(box, program, placed(behind, glm::vec3(2.0f)));
         });
         const Image image = Image::ofWindow();
-        EXPECT_GT(image.grey(pixelOf(renderer, ahead).x, pixelOf(renderer, ahead).y), 0.0f);
-        EXPECT_EQ(image.grey(pixelOf(renderer, behind).x, pixelOf(renderer, behind).y) > 0.0f,
-                  !culling);
+        EXPECT_GT(image.greyAround(pixelOf(renderer, ahead)), 0.0f);
+        EXPECT_EQ(image.greyAround(pixelOf(renderer, behind)) > 0.0f, !culling);
     }
 }
 
@@ -507,5 +499,4 @@ TEST_F(Wireframe, ShowsTheSceneAsLinesButKeepsMapsTextAndQuadsFilled) {
     for (const glm::ivec2 p : {glm::ivec2(150, 600), glm::ivec2(1000, 150)}) {
         EXPECT_EQ(image.red(p.x, p.y), 255) << p.x << "," << p.y;
     }
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 }

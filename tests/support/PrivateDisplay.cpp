@@ -2,13 +2,11 @@
 
 #include <cstdlib>
 
-#ifndef _WIN32
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#endif
 
 namespace testsupport {
 
@@ -16,15 +14,6 @@ int xdotool(const std::string& display, const std::string& arguments) {
     return std::system(
         ("DISPLAY=" + display + " xdotool " + arguments + " >/dev/null 2>&1").c_str());
 }
-
-#ifdef _WIN32
-
-// No Xvfb on Windows; the tests that need one run on Linux.
-PrivateDisplay::PrivateDisplay() = default;
-PrivateDisplay::~PrivateDisplay() = default;
-void PrivateDisplay::kill() {}
-
-#else
 
 PrivateDisplay::PrivateDisplay() {
     int ends[2] = {-1, -1};
@@ -72,7 +61,5 @@ void PrivateDisplay::kill() {
         pid = -1;
     }
 }
-
-#endif
 
 } // namespace testsupport

@@ -7,13 +7,11 @@
 #include <sstream>
 #include <thread>
 
-#ifndef _WIN32
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#endif
 
 namespace testsupport {
 
@@ -49,11 +47,7 @@ const std::filesystem::path& processRoot() {
         const std::filesystem::path dir =
             uniqueName(std::filesystem::temp_directory_path(), "pizzeria-test");
         std::filesystem::create_directories(dir);
-#ifdef _WIN32
-        _putenv_s(rootVariable, dir.string().c_str());
-#else
         setenv(rootVariable, dir.c_str(), 1);
-#endif
         std::atexit(removeRoot);
         return new std::filesystem::path(dir);
     }();
@@ -64,6 +58,19 @@ void removeRoot() {
     std::error_code ignored;
     std::filesystem::current_path(std::filesystem::temp_directory_path(), ignored);
     std::filesystem::remove_all(processRoot(), ignored);
+}
+
+// In the child, between fork and exec: `stream` (1 or 2) as asked. Streams
+// to close are closed after the others are connected, so no open takes
+// their numbers.
+void connect(int stream, Stream how, const std::filesystem::path& file, int pipeWrite) {
+    if (how == Stream::Pipe) {
+        dup2(pipeWrite, stream);
+    } else if (how == Stream::File) {
+        const int opened = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(opened, stream);
+        close(opened);
+    }
 }
 
 } // namespace
@@ -89,47 +96,25 @@ std::vector<std::string> lines(const std::string& text) {
     return result;
 }
 
+std::size_t waitForLine(ChildProcess& child, const std::string& line, std::size_t seen,
+                        std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (bool running = true; running && std::chrono::steady_clock::now() < deadline;) {
+        running = child.running(); // a last look at what an ended child wrote
+        const auto out = lines(child.outSoFar());
+        const auto found =
+            std::find(out.begin() + std::ptrdiff_t(std::min(seen, out.size())), out.end(), line);
+        if (found != out.end()) {
+            return std::size_t(found - out.begin()) + 1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return 0;
+}
+
 std::string ChildProcess::outSoFar() const {
     return readFile(outPath);
 }
-
-#ifdef _WIN32
-
-// Windows has no fork; the tests that start the game run on Linux only.
-ChildProcess::ChildProcess(std::vector<std::string>, const std::filesystem::path&,
-                           const ChildOptions&) {}
-ChildProcess::~ChildProcess() = default;
-std::string ChildProcess::headLine(std::chrono::milliseconds) {
-    return {};
-}
-bool ChildProcess::running() {
-    return false;
-}
-void ChildProcess::interrupt() {}
-
-void ChildProcess::sendSignal(int /*signal*/) {}
-ProcessResult ChildProcess::wait(std::chrono::milliseconds) {
-    return {};
-}
-
-#else
-
-namespace {
-
-// In the child, between fork and exec: `stream` (1 or 2) as asked. Streams
-// to close are closed after the others are connected, so no open takes
-// their numbers.
-void connect(int stream, Stream how, const std::filesystem::path& file, int pipeWrite) {
-    if (how == Stream::Pipe) {
-        dup2(pipeWrite, stream);
-    } else if (how == Stream::File) {
-        const int opened = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(opened, stream);
-        close(opened);
-    }
-}
-
-} // namespace
 
 ChildProcess::ChildProcess(std::vector<std::string> argv, const std::filesystem::path& workingDir,
                            const ChildOptions& options)
@@ -220,10 +205,6 @@ bool ChildProcess::running() {
     return pid > 0 && waitpid(pid_t(pid), nullptr, WNOHANG) == 0;
 }
 
-void ChildProcess::interrupt() {
-    sendSignal(SIGINT);
-}
-
 void ChildProcess::sendSignal(int signal) {
     if (pid > 0) {
         kill(pid_t(pid), signal);
@@ -253,8 +234,6 @@ ProcessResult ChildProcess::wait(std::chrono::milliseconds limit) {
     result.err = readFile(errPath);
     return result;
 }
-
-#endif
 
 ProcessResult runProcess(const std::vector<std::string>& argv,
                          const std::filesystem::path& workingDir, std::chrono::milliseconds limit) {

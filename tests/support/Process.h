@@ -47,10 +47,7 @@ public:
 
     bool running();
 
-    // Sends the interrupt a terminal's Ctrl+C sends.
-    void interrupt();
-
-    // Sends `signal` (POSIX only; nothing on Windows).
+    // Sends `signal`.
     void sendSignal(int signal);
 
     // Standard output written so far, while the child still runs.
@@ -89,5 +86,10 @@ private:
 
 // The lines of `text`, without their end-of-line characters.
 std::vector<std::string> lines(const std::string& text);
+
+// Waits until `child`'s standard output holds `line` as a whole line after its
+// first `seen` lines; the lines seen then, or 0 when it never came.
+std::size_t waitForLine(ChildProcess& child, const std::string& line, std::size_t seen,
+                        std::chrono::milliseconds limit);
 
 } // namespace testsupport

@@ -32,9 +32,16 @@ inline void startNewRound(pizzeria::app::Game& game) {
     game.startNewRound();
 }
 
-// One game for a whole suite.
+// One game for a whole suite; each test starts from the start settings and a
+// fresh round.
 class WholeGame : public testing::Test {
 protected:
+    void SetUp() override {
+        ASSERT_NE(game, nullptr);
+        pizzeria::app::gameSettings = pizzeria::app::GameSettings{};
+        startNewRound(*game);
+    }
+
     static void SetUpTestSuite() {
         previous = std::filesystem::current_path();
         game = startGameInRunFolder().release();
