@@ -36,8 +36,14 @@ export WINEPREFIX="${WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/pizzeria-window
 # device, as on a machine without one.
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv=d" LANG=C.UTF-8
 unset SDL_AUDIODRIVER
-# One server for every run (each wine start would otherwise start one).
-wineserver -p30
+# A fresh machine has no prefix yet, and the server needs its folder.
+if [ ! -d "$WINEPREFIX" ]; then
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  wineboot --init >/dev/null 2>&1
+fi
+# One server for every run (each wine start would otherwise start one); one
+# still up from wineboot or an earlier run serves as well.
+wineserver -p30 2>/dev/null || true
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
@@ -62,6 +68,12 @@ if grep -q 'Subsystem.*Windows CUI' <<<"$headers"; then
   pass "a console program"
 else
   fail "not a console program"
+fi
+# What Explorer's Properties show comes from the version resource.
+if strings -el build-windows/run/pizzeria.exe | grep -A1 -x ProductVersion | grep -qx "$version"; then
+  pass "version information: $version"
+else
+  fail "no version information for $version"
 fi
 
 # ---------------------------------------------------------------------------
@@ -151,6 +163,14 @@ if [ -z "$window" ]; then
   cat "$work/zip.out" "$work/zip.err" >&2
 else
   pass "the window opened"
+  # The resource file's icon reaches the window: wine hands it to X.
+  xprop -id "$window" -f _NET_WM_ICON 32c _NET_WM_ICON >"$work/icon.txt" 2>&1 || true
+  if icon="$(python3 "$repo/tests/windows/icon_check.py" "$work/icon.txt" \
+    build-windows/packaging/pizzeria-256.png)"; then
+    pass "the window shows the game's icon: $icon"
+  else
+    fail "the window's icon: $icon"
+  fi
   if wait_first_frame; then pass "first frame: $(cat "$work/frame.txt")"; else
     fail "the first frames never showed the scene and the HUD ($(cat "$work/frame.txt" 2>/dev/null))"
     cp "$work/frame.png" "$repo/build-windows/failed-frame.png" 2>/dev/null || true
