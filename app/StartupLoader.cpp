@@ -57,7 +57,7 @@ void readFiles(Plan plan) {
         } else {
             prepared.decoded = assets::decodeRgbImage(path);
         }
-        failed = prepared.decoded.failure != assets::DecodedImage::Failure::None;
+        failed = prepared.decoded.failed();
         promise.set_value(std::move(prepared));
     };
     image(plan.heightmapImage, plan.heightmap, false);

@@ -27,9 +27,7 @@ constexpr unsigned kUnreadable = 1506;
 
 DecodedImage failed(unsigned error) {
     DecodedImage result;
-    result.failure = DecodedImage::Failure::Load;
     result.error = error;
-    result.errorText = error == kCouldNotOpen ? "could not open file" : "jpeg library error";
     return result;
 }
 
@@ -89,14 +87,15 @@ DecodedImage decodeRgbImage(const std::string& path) {
 
 void failImage(const DecodedImage& decoded, const std::string& path, bool namePath) {
     std::cout << "ERROR: Image load failed - IL reports error: " << decoded.error << " - "
-              << decoded.errorText << (namePath ? ": " + path : std::string()) << std::endl;
+              << (decoded.error == kCouldNotOpen ? "could not open file" : "jpeg library error")
+              << (namePath ? ": " + path : std::string()) << std::endl;
     app::exitAfterPause(1);
 }
 
 RgbImage loadRgbImage(const std::string& path, bool namePath) {
     std::optional<PreparedImage> prepared = takePreparedImage(path);
     DecodedImage decoded = prepared ? std::move(prepared->decoded) : decodeRgbImage(path);
-    if (decoded.failure != DecodedImage::Failure::None) {
+    if (decoded.failed()) {
         failImage(decoded, path, namePath);
     }
     return std::move(decoded.image);

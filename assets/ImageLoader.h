@@ -12,14 +12,13 @@ struct RgbImage {
     std::vector<unsigned char> pixels;
 };
 
-// What decoding a file gave: the pixels, or the error number and text the
-// game's image messages have always carried.
+// What decoding a file gave: the pixels, or the error number the game's
+// image messages have always carried.
 struct DecodedImage {
-    enum class Failure { None, Load };
     RgbImage image;
-    Failure failure = Failure::None;
-    unsigned error = 0;
-    std::string errorText;
+    unsigned error = 0; // none: decoded
+
+    bool failed() const { return error != 0; }
 };
 
 // Decodes an image file with stb_image and reports nothing. Decodes share no

@@ -20,7 +20,7 @@ PreparedImage prepareTexture(const std::string& path) {
     PreparedImage prepared;
     prepared.decoded = decodeRgbImage(path);
     const RgbImage& image = prepared.decoded.image;
-    if (prepared.decoded.failure == DecodedImage::Failure::None) {
+    if (!prepared.decoded.failed()) {
         prepared.mips = buildMipChain(image.pixels.data(), image.width, image.height, 3);
     }
     return prepared;
@@ -29,7 +29,7 @@ PreparedImage prepareTexture(const std::string& path) {
 GLuint loadTexture(const std::string& path) {
     std::optional<PreparedImage> taken = takePreparedImage(path);
     const PreparedImage prepared = taken ? std::move(*taken) : prepareTexture(path);
-    if (prepared.decoded.failure != DecodedImage::Failure::None) {
+    if (prepared.decoded.failed()) {
         failImage(prepared.decoded, path, true);
     }
     const RgbImage& image = prepared.decoded.image;
