@@ -19,7 +19,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from filefuzz import SANITIZER, game_env, play_until_end, run_in_parallel  # noqa: E402
+from filefuzz import SANITIZER, game_env, play_until_end, run_in_parallel, suppression_files  # noqa: E402
 
 MESSAGES = {
     "ERROR: Could not parse first command-line-argument as integer.",
@@ -105,7 +105,7 @@ def main():
     parser.add_argument("--limit", type=float, default=90.0)
     args = parser.parse_args()
     run_dir = os.path.abspath(args.run_dir)
-    suppressions = os.path.join(os.path.dirname(os.path.abspath(__file__)), "lsan.supp")
+    suppressions = suppression_files()
 
     rng = random.Random(args.seed)
     lines = list(FIXED) + [[draw_argument(rng) for _ in range(rng.randint(1, 6))] for _ in range(args.count)]

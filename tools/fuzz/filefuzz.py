@@ -285,12 +285,22 @@ def shader_cache():
     return _shader_cache[0]
 
 
+def suppression_files():
+    """The sanitizers' suppression files, as copies the games can read."""
+    here = os.path.dirname(os.path.abspath(__file__))
+    return {name: shared_copy(os.path.join(here, f"{name}.supp")) for name in ("lsan", "tsan")}
+
+
 def game_env(display, suppressions, **extra):
-    """The game's environment: its own display, silent audio, sanitizer options."""
+    """The game's environment: its own display, silent audio, sanitizer options
+    (`suppressions` from suppression_files(); a ThreadSanitizer report ends
+    the game with code 66)."""
     return dict(os.environ, DISPLAY=display, SDL_AUDIODRIVER="dummy", MESA_SHADER_CACHE_DIR=shader_cache(),
                 ASAN_OPTIONS="detect_leaks=1:verify_asan_link_order=0",
                 UBSAN_OPTIONS="print_stacktrace=1", LD_PRELOAD=os.environ.get("PIZZERIA_PRELOAD", ""),
-                LSAN_OPTIONS=f"suppressions={suppressions}:print_suppressions=0", **extra)
+                LSAN_OPTIONS=f"suppressions={suppressions['lsan']}:print_suppressions=0",
+                TSAN_OPTIONS=f"suppressions={suppressions['tsan']}:exitcode=66:second_deadlock_stack=1",
+                **extra)
 
 
 def play_until_end(argv, cwd, env, display, limit, stdout, stderr):
@@ -408,14 +418,15 @@ def judge(case, code, hung, out, err):
     return "FATAL", f"unexpected last line: {line!r}"
 
 
-def private_copy(executable):
-    """A copy of `executable` that nobody (the user the games run as) can run,
-    made before any thread starts: a child forked while another thread still
-    held the copy open for writing would keep it busy, and its exec fails."""
-    folder = tempfile.mkdtemp(prefix="pizzeria-reference-")
+def shared_copy(path):
+    """A copy of `path` that nobody (the user the games run as when the
+    harness is root) can read and run: a clone under /root is closed to it.
+    Made before any thread starts: a child forked while another thread still
+    held a copy open for writing would keep it busy, and its exec fails."""
+    folder = tempfile.mkdtemp(prefix="pizzeria-shared-")
     os.chmod(folder, 0o755)
-    copy = os.path.join(folder, "reference")
-    shutil.copy2(os.path.abspath(executable), copy)
+    copy = os.path.join(folder, os.path.basename(path))
+    shutil.copy2(os.path.abspath(path), copy)
     atexit.register(shutil.rmtree, folder, True)
     return copy
 
@@ -432,8 +443,8 @@ def main():
     args = parser.parse_args()
 
     run_dir = os.path.abspath(args.run_dir)
-    reference = private_copy(args.same_as) if args.same_as else None
-    suppressions = os.path.join(os.path.dirname(os.path.abspath(__file__)), "lsan.supp")
+    reference = shared_copy(args.same_as) if args.same_as else None
+    suppressions = suppression_files()
     cases = all_cases(run_dir, args.set)
     if args.only:
         cases = [c for c in cases if args.only in c[1]]
