@@ -12,6 +12,9 @@ namespace {
 
 DWORD findProcess(const char* name) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
     DWORD found = 0;
@@ -44,6 +47,9 @@ int main(int argc, char** argv) {
     HANDLE input =
         CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                     nullptr, OPEN_EXISTING, 0, nullptr);
+    if (input == INVALID_HANDLE_VALUE) {
+        return 5;
+    }
     INPUT_RECORD keys[2]{};
     for (int i = 0; i < 2; ++i) {
         keys[i].EventType = KEY_EVENT;
